@@ -1,0 +1,7 @@
+// kestrover-cli: the command line of Kestrover.
+#include <cstdio>
+
+int main() {
+    std::puts("kestrover-cli");
+    return 0;
+}

@@ -1,0 +1,17 @@
+// The bundle of platform ports passed down to the logic; nothing below the front ends reaches
+// the system any other way.
+#pragma once
+
+#include "platform/ports/EnvironmentPort.h"
+#include "platform/ports/FileSystemPort.h"
+#include "platform/ports/RegistryPort.h"
+
+namespace kestrover {
+
+struct Platform {
+    RegistryPort& registry;
+    FileSystemPort& fileSystem;
+    EnvironmentPort& environment;
+};
+
+}  // namespace kestrover
