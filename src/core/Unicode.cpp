@@ -142,8 +142,8 @@ char32_t NameUpper(char32_t c) {
     if (c >= 0x139 && c <= 0x148) return (c & 1) ? c : c - 1;
     if (c >= 0x14A && c <= 0x177) return (c & 1) ? c - 1 : c;
     if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c : c - 1;
-    // Greek
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;
+    // Greek: α..ω and the dialytika letters ϊ ϋ sit 32 above their capitals.
+    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;
     if (c == 0x3C2) return 0x3A3;
     if (c >= 0x3AC && c <= 0x3AC) return 0x386;
     if (c >= 0x3AD && c <= 0x3AF) return c - 37;
@@ -152,7 +152,13 @@ char32_t NameUpper(char32_t c) {
     // Cyrillic
     if (c >= 0x430 && c <= 0x44F) return c - 32;
     if (c >= 0x450 && c <= 0x45F) return c - 80;
-    if (c >= 0x460 && c <= 0x4BF) return (c & 1) ? c - 1 : c;
+    // Paired letters (upper even, lower odd), around U+0482..U+0489, a sign and combining
+    // marks that have no case.
+    if (c >= 0x460 && c <= 0x481) return (c & 1) ? c - 1 : c;
+    if (c >= 0x48A && c <= 0x4BF) return (c & 1) ? c - 1 : c;
+    if (c == 0x4CF) return 0x4C0;
+    if (c >= 0x4C1 && c <= 0x4CE) return (c & 1) ? c : c - 1;
+    if (c >= 0x4D0 && c <= 0x52F) return (c & 1) ? c - 1 : c;
     // Fullwidth Latin
     if (c >= 0xFF41 && c <= 0xFF5A) return c - 32;
     return c;
@@ -172,6 +178,13 @@ std::string NameUpper(std::string_view text) {
         AppendUtf8(result, NameUpper(DecodeUtf8(text, position)));
     }
     return result;
+}
+
+// Windows orders names by UTF-16 code units, where a character beyond U+FFFF (a surrogate
+// pair, D800..DFFF) sorts before U+E000..U+FFFF. Moving that block above U+10FFFF gives code
+// points the same order.
+static char32_t UnitOrder(char32_t codePoint) {
+    return (codePoint >= 0xE000 && codePoint <= 0xFFFF) ? codePoint + 0x110000 : codePoint;
 }
 
 int CompareNames(std::string_view a, std::string_view b) {
@@ -194,8 +207,8 @@ int CompareNames(std::string_view a, std::string_view b) {
         } else {
             cb = DecodeUtf8(b, j);
         }
-        ca = NameUpper(ca);
-        cb = NameUpper(cb);
+        ca = UnitOrder(NameUpper(ca));
+        cb = UnitOrder(NameUpper(cb));
         if (ca != cb) return ca < cb ? -1 : 1;
     }
     if (i < a.size()) return 1;

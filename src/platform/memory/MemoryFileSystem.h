@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/Unicode.h"
 #include "platform/ports/FileSystemPort.h"
+#include "platform/ports/WindowsPath.h"
 
 namespace kestrover {
 
@@ -33,7 +33,8 @@ public:
     void SetClock(std::uint64_t fileTime) { clock_ = fileTime; }
 
     // Fault injection: the next CreateFile fails with AccessDenied; writes fail with Io once
-    // `bytes` more bytes have been written in total (a full disk), until cleared with -1.
+    // `bytes` more bytes have been written in total (a full disk), until cleared with -1. The
+    // write that crosses the limit stores the bytes that still fit, as a filling disk does.
     void FailNextFileCreation() { failNextCreation_ = true; }
     void FailWritesAfter(std::int64_t bytes) { writeBudget_ = bytes; }
 
@@ -58,9 +59,17 @@ private:
 
     struct Drive {
         DriveType type = DriveType::Fixed;
-        std::unique_ptr<Node> root;
+        // Nodes are shared with the writers open on them, so that removing a drive under an
+        // open writer leaves the writer a detached file rather than a dangling one.
+        std::shared_ptr<Node> root;
     };
 
+    // The node a path names, or null. A path ending in a separator names folders only.
+    Node* Find(const WindowsPath& path);
+    // Makes sure the folder and its parents exist.
+    Result<Node*> MakeFolders(const WindowsPath& path);
+    Result<std::unique_ptr<FileWriter>> OpenForWriting(std::string_view path);
+    // The current time, after which the clock moves on by a second.
     std::uint64_t Tick();
 
     std::map<char, Drive> drives_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,24 +57,29 @@ public:
         PredefinedKey root;
         std::vector<std::string> components;
     };
-    ResolvedPath Resolve(PredefinedKey root, std::string_view path, std::uint32_t access) const;
+    // Nothing when the path is malformed (an empty component).
+    std::optional<ResolvedPath> Resolve(PredefinedKey root, std::string_view path,
+                                        std::uint32_t access) const;
 
     bool Windows64() const { return windows64_; }
     bool ConsumeWriteFailure();
 
 private:
-    Node* RootNode(PredefinedKey root);
-    Result<Node*> Walk(PredefinedKey root, std::string_view path, std::uint32_t access,
-                       bool create);
+    friend class MemoryKey;
+
+    std::shared_ptr<Node> RootNode(PredefinedKey root) const;
+    // Finds (or with create, makes) the key a request names; checks the rights asked for.
+    Result<std::shared_ptr<Node>> Walk(PredefinedKey root, std::string_view path,
+                                       std::uint32_t access, bool create);
 
     bool windows64_;
-    std::unique_ptr<Node> classesRoot_;  // unused storage: classes root links into HKLM
-    std::unique_ptr<Node> currentUser_;
-    std::unique_ptr<Node> localMachine_;
-    std::unique_ptr<Node> users_;
-    std::unique_ptr<Node> currentConfig_;
-    std::unique_ptr<Node> performanceData_;
-    std::unique_ptr<Node> dynData_;
+    // Storage roots; HKEY_CLASSES_ROOT has none of its own (it resolves into HKLM).
+    std::shared_ptr<Node> currentUser_;
+    std::shared_ptr<Node> localMachine_;
+    std::shared_ptr<Node> users_;
+    std::shared_ptr<Node> currentConfig_;
+    std::shared_ptr<Node> performanceData_;
+    std::shared_ptr<Node> dynData_;
     bool failNextWrite_ = false;
     std::vector<AccessRecord> accessLog_;
 };

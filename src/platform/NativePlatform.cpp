@@ -1,0 +1,2 @@
+// The ports of the system this build runs on.
+#include "platform/NativePlatform.h"

@@ -1,0 +1,372 @@
+// In-memory registry: the tree, the view redirection of 64-bit Windows, access checks and
+// fault injection.
+#include "platform/memory/MemoryRegistry.h"
+
+#include <map>
+
+#include "core/Text.h"
+#include "core/Unicode.h"
+
+namespace kestrover {
+
+struct MemoryRegistry::Node {
+    std::string name;
+    std::map<std::string, std::shared_ptr<Node>, NameLess> children;
+    std::vector<RegistryValue> values;  // creation order, as Windows enumerates them
+    bool readDenied = false;
+    bool writeDenied = false;
+    bool deleted = false;
+
+    std::vector<RegistryValue>::iterator FindValue(std::string_view valueName) {
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            if (NamesEqual(it->name, valueName)) return it;
+        }
+        return values.end();
+    }
+};
+
+namespace {
+
+constexpr std::uint32_t kErrorKeyDeleted = 1018;  // ERROR_KEY_DELETED
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorBadPathname = 161;
+
+std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
+    std::vector<std::string> components;
+    if (path.empty()) return components;
+    for (std::string& component : Split(path, '\\')) {
+        if (component.empty()) return std::nullopt;
+        components.push_back(std::move(component));
+    }
+    return components;
+}
+
+// Class keys that 64-bit Windows keeps apart for 32-bit programs (below a Wow6432Node key);
+// every other class key is shared by both views.
+bool IsRedirectedClassKey(std::string_view name) {
+    static constexpr std::string_view kRedirected[] = {"CLSID", "Interface", "DirectShow",
+                                                       "Media Type", "MediaFoundation"};
+    for (std::string_view redirected : kRedirected) {
+        if (NamesEqual(name, redirected)) return true;
+    }
+    return false;
+}
+
+// Inserts Wow6432Node before components[classesAt] when that names a redirected class key.
+void RedirectClasses(std::vector<std::string>& components, std::size_t classesAt) {
+    if (components.size() > classesAt && IsRedirectedClassKey(components[classesAt])) {
+        components.insert(components.begin() + static_cast<std::ptrdiff_t>(classesAt),
+                          "Wow6432Node");
+    }
+}
+
+bool Is(const std::vector<std::string>& components, std::size_t index, std::string_view name) {
+    return components.size() > index && NamesEqual(components[index], name);
+}
+
+Error Denied(std::string context) {
+    return MakeError(ErrorCode::AccessDenied, std::move(context), kErrorAccessDenied);
+}
+
+}  // namespace
+
+// An open key: keeps its node alive and the rights it was opened with.
+class MemoryKey final : public RegistryKey {
+public:
+    MemoryKey(MemoryRegistry& registry, std::shared_ptr<MemoryRegistry::Node> node,
+              PredefinedKey root, std::vector<std::string> path, std::uint32_t granted)
+        : registry_(registry),
+          node_(std::move(node)),
+          root_(root),
+          path_(std::move(path)),
+          granted_(granted) {}
+
+    Result<std::vector<std::string>> SubkeyNames() override {
+        if (auto failure = Check(KeyAccess::EnumerateSubKeys)) return *failure;
+        std::vector<std::string> names;
+        names.reserve(node_->children.size());
+        for (const auto& [name, child] : node_->children) names.push_back(child->name);
+        return names;
+    }
+
+    Result<std::vector<std::string>> ValueNames() override {
+        if (auto failure = Check(KeyAccess::QueryValue)) return *failure;
+        std::vector<std::string> names;
+        names.reserve(node_->values.size());
+        for (const RegistryValue& value : node_->values) names.push_back(value.name);
+        return names;
+    }
+
+    Result<std::vector<RegistryValue>> Values() override {
+        if (auto failure = Check(KeyAccess::QueryValue)) return *failure;
+        return node_->values;
+    }
+
+    Result<RegistryData> QueryValue(std::string_view name) override {
+        if (auto failure = Check(KeyAccess::QueryValue)) return *failure;
+        auto found = node_->FindValue(name);
+        if (found == node_->values.end()) {
+            return MakeError(ErrorCode::NotFound, "value " + std::string(name), kErrorFileNotFound);
+        }
+        return found->data;
+    }
+
+    Status SetValue(std::string_view name, std::uint32_t type,
+                    std::span<const std::uint8_t> bytes) override {
+        if (auto failure = Check(KeyAccess::SetValue)) return *failure;
+        if (registry_.ConsumeWriteFailure()) return Denied("value " + std::string(name));
+        auto found = node_->FindValue(name);
+        RegistryData data{type, std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+        if (found != node_->values.end()) {
+            found->data = std::move(data);  // an overwritten value keeps its name and place
+            return {};
+        }
+        node_->values.push_back(RegistryValue{std::string(name), std::move(data)});
+        return {};
+    }
+
+    Status DeleteValue(std::string_view name) override {
+        if (auto failure = Check(KeyAccess::SetValue)) return *failure;
+        auto found = node_->FindValue(name);
+        if (found == node_->values.end()) {
+            return MakeError(ErrorCode::NotFound, "value " + std::string(name), kErrorFileNotFound);
+        }
+        if (registry_.ConsumeWriteFailure()) return Denied("value " + std::string(name));
+        node_->values.erase(found);
+        return {};
+    }
+
+    Status DeleteSubkey(std::string_view name, std::uint32_t viewFlags) override {
+        if (auto failure = Check(0)) return *failure;
+        if (name.empty() || name.find('\\') != std::string_view::npos) {
+            return MakeError(ErrorCode::InvalidData, "subkey " + std::string(name),
+                             kErrorBadPathname);
+        }
+        // The name is looked up in the view the caller asks for, from this key's place.
+        std::string path = Join(path_, "\\");
+        if (!path.empty()) path += '\\';
+        path += name;
+        auto resolved = registry_.Resolve(root_, path, viewFlags);
+        if (!resolved || resolved->components.empty()) {
+            return MakeError(ErrorCode::NotFound, "subkey " + std::string(name), kErrorFileNotFound);
+        }
+        std::shared_ptr<MemoryRegistry::Node> parent = registry_.RootNode(resolved->root);
+        for (std::size_t i = 0; i + 1 < resolved->components.size(); ++i) {
+            auto child = parent->children.find(resolved->components[i]);
+            if (child == parent->children.end()) {
+                return MakeError(ErrorCode::NotFound, "subkey " + std::string(name),
+                                 kErrorFileNotFound);
+            }
+            parent = child->second;
+        }
+        auto target = parent->children.find(resolved->components.back());
+        if (target == parent->children.end()) {
+            return MakeError(ErrorCode::NotFound, "subkey " + std::string(name), kErrorFileNotFound);
+        }
+        // Windows refuses to delete a key that still has subkeys, or one it may not delete.
+        if (!target->second->children.empty() || target->second->writeDenied) {
+            return Denied("subkey " + std::string(name));
+        }
+        if (registry_.ConsumeWriteFailure()) return Denied("subkey " + std::string(name));
+        target->second->deleted = true;
+        parent->children.erase(target);
+        return {};
+    }
+
+private:
+    std::optional<Error> Check(std::uint32_t right) const {
+        if (node_->deleted) {
+            return MakeError(ErrorCode::NotFound, "key deleted", kErrorKeyDeleted);
+        }
+        if (right != 0 && (granted_ & right) == 0) return Denied("key not opened for this");
+        return std::nullopt;
+    }
+
+    MemoryRegistry& registry_;
+    std::shared_ptr<MemoryRegistry::Node> node_;
+    PredefinedKey root_;
+    std::vector<std::string> path_;  // storage path, after redirection
+    std::uint32_t granted_;
+};
+
+MemoryRegistry::MemoryRegistry(bool windows64) : windows64_(windows64) {
+    auto makeRoot = [](std::string name) {
+        auto node = std::make_shared<Node>();
+        node->name = std::move(name);
+        return node;
+    };
+    currentUser_ = makeRoot("HKEY_CURRENT_USER");
+    localMachine_ = makeRoot("HKEY_LOCAL_MACHINE");
+    users_ = makeRoot("HKEY_USERS");
+    currentConfig_ = makeRoot("HKEY_CURRENT_CONFIG");
+    performanceData_ = makeRoot("HKEY_PERFORMANCE_DATA");
+    dynData_ = makeRoot("HKEY_DYN_DATA");
+    // HKEY_CLASSES_ROOT shows HKEY_LOCAL_MACHINE\Software\Classes, which always exists.
+    auto software = makeRoot("Software");
+    auto classes = makeRoot("Classes");
+    software->children.emplace("Classes", classes);
+    localMachine_->children.emplace("Software", software);
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::RootNode(PredefinedKey root) const {
+    switch (root) {
+        case PredefinedKey::CurrentUser: return currentUser_;
+        case PredefinedKey::ClassesRoot:  // resolved into HKLM before storage is reached
+        case PredefinedKey::LocalMachine: return localMachine_;
+        case PredefinedKey::Users: return users_;
+        case PredefinedKey::CurrentConfig: return currentConfig_;
+        case PredefinedKey::PerformanceData: return performanceData_;
+        case PredefinedKey::DynData: return dynData_;
+    }
+    return nullptr;
+}
+
+std::optional<MemoryRegistry::ResolvedPath> MemoryRegistry::Resolve(PredefinedKey root,
+                                                                    std::string_view path,
+                                                                    std::uint32_t access) const {
+    auto split = SplitKeyPath(path);
+    if (!split) return std::nullopt;
+    ResolvedPath resolved{root, std::move(*split)};
+    if (root == PredefinedKey::ClassesRoot) {
+        resolved.root = PredefinedKey::LocalMachine;
+        resolved.components.insert(resolved.components.begin(), {"Software", "Classes"});
+    }
+    // A 64-bit process sees the 64-bit view unless it asks for the 32-bit one.
+    bool view32 = windows64_ && (access & KeyAccess::Wow64_32Key) != 0 &&
+                  (access & KeyAccess::Wow64_64Key) == 0;
+    if (!view32) return resolved;
+
+    std::vector<std::string>& components = resolved.components;
+    switch (resolved.root) {
+        case PredefinedKey::LocalMachine:
+            if (!Is(components, 0, "Software") || Is(components, 1, "Wow6432Node")) break;
+            if (Is(components, 1, "Classes")) {
+                RedirectClasses(components, 2);
+                break;
+            }
+            components.insert(components.begin() + 1, "Wow6432Node");
+            break;
+        case PredefinedKey::CurrentUser:
+            if (Is(components, 0, "Software") && Is(components, 1, "Classes")) {
+                RedirectClasses(components, 2);
+            }
+            break;
+        case PredefinedKey::Users:
+            if (Is(components, 1, "Software") && Is(components, 2, "Classes")) {
+                RedirectClasses(components, 3);
+            } else if (!components.empty() && EndsWithNoCase(components[0], "_Classes")) {
+                RedirectClasses(components, 1);
+            }
+            break;
+        default: break;
+    }
+    return resolved;
+}
+
+bool MemoryRegistry::ConsumeWriteFailure() {
+    bool fail = failNextWrite_;
+    failNextWrite_ = false;
+    return fail;
+}
+
+Result<std::shared_ptr<MemoryRegistry::Node>> MemoryRegistry::Walk(PredefinedKey root,
+                                                                   std::string_view path,
+                                                                   std::uint32_t access,
+                                                                   bool create) {
+    accessLog_.push_back(AccessRecord{root, std::string(path), access});
+    auto resolved = Resolve(root, path, access);
+    if (!resolved) {
+        return MakeError(ErrorCode::InvalidData, "key path " + std::string(path), kErrorBadPathname);
+    }
+    std::shared_ptr<Node> node = RootNode(resolved->root);
+    if (!node) return MakeError(ErrorCode::NotFound, "root key", kErrorFileNotFound);
+    for (const std::string& component : resolved->components) {
+        auto child = node->children.find(component);
+        if (child != node->children.end()) {
+            node = child->second;
+            continue;
+        }
+        if (!create) {
+            return MakeError(ErrorCode::NotFound, "key " + std::string(path), kErrorFileNotFound);
+        }
+        if (node->writeDenied) return Denied("key " + std::string(path));
+        if (ConsumeWriteFailure()) return Denied("key " + std::string(path));
+        auto created = std::make_shared<Node>();
+        created->name = component;
+        node->children.emplace(component, created);
+        node = std::move(created);
+    }
+    // Windows checks the rights on the key itself, not on the keys on the way to it.
+    if ((access & KeyAccess::ReadRights) != 0 && node->readDenied) {
+        return Denied("key " + std::string(path));
+    }
+    if ((access & KeyAccess::WriteRights) != 0 && node->writeDenied) {
+        return Denied("key " + std::string(path));
+    }
+    return node;
+}
+
+Result<std::unique_ptr<RegistryKey>> MemoryRegistry::OpenKey(PredefinedKey root,
+                                                             std::string_view path,
+                                                             std::uint32_t access) {
+    auto node = Walk(root, path, access, false);
+    if (!node) return node.error();
+    auto resolved = Resolve(root, path, access);
+    return std::unique_ptr<RegistryKey>(std::make_unique<MemoryKey>(
+        *this, std::move(node.value()), resolved->root, std::move(resolved->components), access));
+}
+
+Result<std::unique_ptr<RegistryKey>> MemoryRegistry::CreateKey(PredefinedKey root,
+                                                               std::string_view path,
+                                                               std::uint32_t access) {
+    auto node = Walk(root, path, access, true);
+    if (!node) return node.error();
+    auto resolved = Resolve(root, path, access);
+    return std::unique_ptr<RegistryKey>(std::make_unique<MemoryKey>(
+        *this, std::move(node.value()), resolved->root, std::move(resolved->components), access));
+}
+
+static MemoryRegistry::Node* FindStorageNode(const std::shared_ptr<MemoryRegistry::Node>& root,
+                                             const std::vector<std::string>& components) {
+    MemoryRegistry::Node* node = root.get();
+    for (const std::string& component : components) {
+        auto child = node->children.find(component);
+        if (child == node->children.end()) return nullptr;
+        node = child->second.get();
+    }
+    return node;
+}
+
+bool MemoryRegistry::SetReadDenied(PredefinedKey root, std::string_view path, bool denied) {
+    auto resolved = Resolve(root, path, 0);
+    if (!resolved) return false;
+    Node* node = FindStorageNode(RootNode(resolved->root), resolved->components);
+    if (!node) return false;
+    node->readDenied = denied;
+    return true;
+}
+
+bool MemoryRegistry::SetWriteDenied(PredefinedKey root, std::string_view path, bool denied) {
+    auto resolved = Resolve(root, path, 0);
+    if (!resolved) return false;
+    Node* node = FindStorageNode(RootNode(resolved->root), resolved->components);
+    if (!node) return false;
+    node->writeDenied = denied;
+    return true;
+}
+
+static std::size_t CountBelow(const MemoryRegistry::Node& node) {
+    std::size_t count = 0;
+    for (const auto& [name, child] : node.children) count += 1 + CountBelow(*child);
+    return count;
+}
+
+std::size_t MemoryRegistry::KeyCount() const {
+    return CountBelow(*currentUser_) + CountBelow(*localMachine_) + CountBelow(*users_) +
+           CountBelow(*currentConfig_) + CountBelow(*performanceData_) + CountBelow(*dynData_);
+}
+
+}  // namespace kestrover
