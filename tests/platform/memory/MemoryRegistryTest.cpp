@@ -159,7 +159,7 @@ TEST(MemoryRegistry, KeysWithSubkeysAreNotDeletedDirectly) {
     const std::uint8_t byte = 1;
     EXPECT_EQ(software.value()->SetValue("v", RegistryType::Binary, {&byte, 1}).code(),
               ErrorCode::AccessDenied);
-    EXPECT_EQ(registry.KeyCount(), 4u);  // Software\Classes, Software, P, C
+    EXPECT_EQ(registry.KeyCount(), 5u);  // HKLM\Software\Classes and HKCU\Software\P\C
 }
 
 TEST(MemoryRegistry, FailNextWriteRefusesKeyCreationOnce) {
