@@ -211,7 +211,7 @@ TEST_P(RegistryContract, BinaryAsText) {
 TEST_P(RegistryContract, EnumerationOrder) {
     Provider reg(Port());
     ASSERT_TRUE(reg->OpenKey(Scratch() + "\\Order", true));
-    for (const char* name : {"beta", "Alpha", "gamma", "ALPHA2", "Beta1", "_under", "10", "9"}) {
+    for (const char* name : {"beta", "Alpha", "gamma", "ALPHA2", "Beta1", "10", "9", "Ärger"}) {
         Provider child(Port());
         ASSERT_TRUE(child->OpenKey(reg->CurrentPath() + "\\" + name, true));
     }
@@ -219,10 +219,10 @@ TEST_P(RegistryContract, EnumerationOrder) {
 
     std::vector<std::string> keys;
     reg->GetKeyNames(keys);
-    // Subkeys come sorted by their upper-cased names, as Windows keeps them ("_" sorts after
-    // the letters).
+    // Subkeys come sorted without regard to case. (Names with the characters between "Z" and
+    // "a" are left out here: Windows sorts them after the letters, Wine before.)
     EXPECT_EQ(keys, (std::vector<std::string>{"10", "9", "Alpha", "ALPHA2", "beta", "Beta1",
-                                              "gamma", "_under"}));
+                                              "gamma", "Ärger"}));
     std::vector<std::string> values;
     reg->GetValueNames(values);
     if (Harness().ValuesInCreationOrder()) {

@@ -445,13 +445,9 @@ std::uint32_t MemoryFileSystem::LogicalDrives() {
 }
 
 DriveType MemoryFileSystem::GetDriveType(std::string_view root) {
-    // "C:", "C:\" and "C:/" name a root; anything longer is not one.
-    bool isRoot = root.size() >= 2 && root.size() <= 3 && root[1] == ':' &&
-                  (root.size() == 2 || root[2] == '\\' || root[2] == '/');
-    if (!isRoot) return DriveType::NoRootDirectory;
-    char letter = root[0];
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    auto drive = drives_.find(letter);
+    std::optional<char> letter = ParseDriveRoot(root);
+    if (!letter) return DriveType::NoRootDirectory;
+    auto drive = drives_.find(*letter);
     if (drive == drives_.end()) return DriveType::NoRootDirectory;
     return drive->second.type;
 }

@@ -12,6 +12,13 @@
 
 namespace kestrover {
 
+// Behaves as kernel32 on an NTFS drive where a test can tell: new files are Archive, new
+// folders only Directory; a file open for writing cannot be deleted, replaced, reopened or
+// moved (nor can a folder above it) until its writer is closed or destroyed; moves keep a
+// file's times and change its folders'; folders do not move between drives. Errors carry the
+// Win32 code kernel32 would give as their native code. Unlike Win32, a path with an empty
+// name ("C:\a\\b") is refused as invalid rather than folded. Writers must not outlive the
+// file system.
 class MemoryFileSystem final : public FileSystemPort {
 public:
     // Starts with one fixed drive C: holding an empty root folder.

@@ -13,11 +13,11 @@ namespace kestrover {
 namespace {
 
 enum class TokenKind : std::uint8_t {
-    Character,  // one character, compared upper-cased
-    Star,       // any run of characters
-    DosStar,    // any run of characters that stops short of the name's last dot
-    DosQuestion,// one character other than a dot; nothing before a dot or at the end
-    DosDot,     // a dot, or nothing at the end of the name
+    Character,    // one character, compared upper-cased
+    Star,         // any run of characters
+    DosStar,      // any run of characters that stops short of the name's last dot
+    DosQuestion,  // one character other than a dot; nothing before a dot or at the end
+    DosDot,       // a dot, or nothing at the end of the name
 };
 
 struct Token {

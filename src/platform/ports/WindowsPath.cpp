@@ -131,6 +131,14 @@ std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
     return result;
 }
 
+std::optional<char> ParseDriveRoot(std::string_view root) {
+    if (root.size() < 2 || root.size() > 3 || !IsAsciiLetter(root[0]) || root[1] != ':') {
+        return std::nullopt;
+    }
+    if (root.size() == 3 && !IsSeparator(root[2])) return std::nullopt;
+    return UpperLetter(root[0]);
+}
+
 std::optional<FindPattern> ParseFindPattern(std::string_view pattern) {
     std::size_t separator = pattern.find_last_of("\\/");
     // "C:*.txt" would be relative to the drive's current folder.

@@ -42,6 +42,10 @@ struct WindowsPath {
 // IsValidFileName) or paths beyond the length limits.
 std::optional<WindowsPath> ParseWindowsPath(std::string_view path);
 
+// The upper-case letter of a drive root as GetDriveType takes it ("C:\", "C:/" or "C:"), or
+// nothing for anything else, longer paths included.
+std::optional<char> ParseDriveRoot(std::string_view root);
+
 // A FindFiles pattern: the folder to list and the mask after its last separator
 // ("C:\Windows\*.exe" is C:\Windows and "*.exe"). The mask is empty when the pattern ends in a
 // separator. Nothing comes back when the folder part is not a valid path or the mask holds

@@ -32,8 +32,8 @@ std::string SystemCodePageCodec::FromUtf8(std::string_view text, bool* lossless)
     // the default character and is reported.
     constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    int size = ::WideCharToMultiByte(CP_ACP, kFlags, wide.data(), length, nullptr, 0, "?",
-                                     &usedDefault);
+    int size =
+        ::WideCharToMultiByte(CP_ACP, kFlags, wide.data(), length, nullptr, 0, "?", &usedDefault);
     if (size <= 0) {
         if (lossless != nullptr) *lossless = false;
         return {};

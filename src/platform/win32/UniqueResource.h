@@ -1,9 +1,9 @@
 // UniqueResource: the one move-only owner of Win32 handles, with an alias per close function.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <utility>
+
+#include "platform/win32/WindowsApi.h"
 
 namespace kestrover::win32 {
 

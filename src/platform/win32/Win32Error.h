@@ -1,11 +1,10 @@
 // Win32 error codes as the program's ErrorCode, keeping the native code for messages.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include <string>
 
 #include "core/Result.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace kestrover::win32 {
 

@@ -1,14 +1,14 @@
 // Files and folders over FindFirstFileExW, CreateFileW and friends, with long paths.
 #include "platform/win32/Win32FileSystem.h"
 
-#include "platform/win32/WindowsApi.h"
-
 #include <algorithm>
 #include <utility>
 
+#include "platform/ports/WindowsPath.h"
 #include "platform/win32/UniqueResource.h"
-#include "platform/win32/Win32Error.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Error.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace kestrover {
 
@@ -29,12 +29,19 @@ constexpr std::size_t kClassicPathLimit = MAX_PATH - 12;
 constexpr std::size_t kTransferSize = 16u << 20;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDriveRoot(std::string_view path) {
+    return path.size() == 3 && path[1] == ':' && IsSeparator(path[2]);
+}
 
 std::uint64_t Combine(DWORD high, DWORD low) {
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
-std::uint64_t Ticks(const FILETIME& time) { return Combine(time.dwHighDateTime, time.dwLowDateTime); }
+std::uint64_t Ticks(const FILETIME& time) {
+    return Combine(time.dwHighDateTime, time.dwLowDateTime);
+}
 
 FileEntry EntryFrom(const WIN32_FIND_DATAW& data) {
     FileEntry entry;
@@ -62,16 +69,38 @@ bool IsDotEntry(const wchar_t* name) {
            (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
 }
 
-// The name after the last separator, for paths FindFirstFileW cannot report ("C:\").
-std::string LastName(std::string_view path) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
-    std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string_view::npos || separator + 1 == path.size()) return std::string(path);
-    return std::string(path.substr(separator + 1));
+// The name after the last separator.
+std::wstring LastName(const std::wstring& path) {
+    std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
-Error ZeroCharacterError(std::string_view what) {
-    return MakeError(ErrorCode::InvalidData, std::string(what) + ": path holds a zero character");
+// The entry's name in its stored letter case, or "" when there is none.
+std::wstring StoredName(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    UniqueFind find(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                       nullptr, 0));
+    return find ? std::wstring(data.cFileName) : std::wstring();
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+// True when two paths differ at most in letter case, and so name the same entry: a rename
+// that only changes the case.
+bool NameSameEntry(const std::wstring& first, const std::wstring& second) {
+    std::wstring a = FullPath(first);
+    std::wstring b = FullPath(second);
+    return a.size() == b.size() &&
+           ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 Status Check(BOOL succeeded, std::string_view what, std::string_view path) {
@@ -92,7 +121,9 @@ public:
             if (!::WriteFile(file_.get(), bytes.data(), piece, &written, nullptr)) {
                 return LastWin32Error("write " + path_);
             }
-            if (written == 0) return MakeError(ErrorCode::Io, "write " + path_ + ": nothing written");
+            if (written == 0) {
+                return MakeError(ErrorCode::Io, "write " + path_ + ": nothing written");
+            }
             bytes = bytes.subspan(written);
         }
         return {};
@@ -112,10 +143,16 @@ private:
 
 }  // namespace
 
-std::wstring Win32FileSystem::SystemPath(std::string_view path) {
+Result<std::wstring> Win32FileSystem::SystemPath(std::string_view path) {
+    if (HasZeroCharacter(path)) {
+        return MakeError(ErrorCode::InvalidData, "path holds a zero character");
+    }
     std::wstring wide = ToWide(path);
-    if (wide.size() < kClassicPathLimit) return wide;
-    if (wide.starts_with(L"\\\\?\\")) return wide;
+    if (wide.size() > kMaxPathLength) {
+        return MakeError(ErrorCode::InvalidData,
+                         "path of " + std::to_string(wide.size()) + " characters is too long");
+    }
+    if (wide.size() < kClassicPathLimit || wide.starts_with(L"\\\\?\\")) return wide;
     bool onDrive = wide.size() >= 3 && wide[1] == L':' && IsSeparator(wide[2]) &&
                    ((wide[0] >= L'A' && wide[0] <= L'Z') || (wide[0] >= L'a' && wide[0] <= L'z'));
     bool unc = IsSeparator(wide[0]) && IsSeparator(wide[1]);
@@ -127,15 +164,18 @@ std::wstring Win32FileSystem::SystemPath(std::string_view path) {
     DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) return wide;
     full.resize(length);
-    if (unc) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    std::wstring prefixed = unc ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+    if (prefixed.size() > kMaxPathLength) {
+        return MakeError(ErrorCode::InvalidData, "path is too long");
+    }
+    return prefixed;
 }
 
 Result<std::vector<FileEntry>> Win32FileSystem::FindFiles(std::string_view pattern) {
-    if (HasZeroCharacter(pattern)) return ZeroCharacterError("find files");
-    std::wstring widePattern = SystemPath(pattern);
+    Result<std::wstring> widePattern = SystemPath(pattern);
+    if (!widePattern) return widePattern.error();
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW(widePattern.c_str(), FindExInfoBasic, &data,
+    UniqueFind find(::FindFirstFileExW(widePattern->c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     std::vector<FileEntry> entries;
     if (!find) {
@@ -158,78 +198,128 @@ Result<std::vector<FileEntry>> Win32FileSystem::FindFiles(std::string_view patte
         if (!IsDotEntry(data.cFileName)) entries.push_back(EntryFrom(data));
     } while (::FindNextFileW(find.get(), &data));
     DWORD error = ::GetLastError();
-    if (error != ERROR_NO_MORE_FILES) return MakeWin32Error(error, "find files " + std::string(pattern));
+    if (error != ERROR_NO_MORE_FILES) {
+        return MakeWin32Error(error, "find files " + std::string(pattern));
+    }
     return entries;
 }
 
 std::optional<FileEntry> Win32FileSystem::GetFileInfo(std::string_view path) {
-    // A wildcard would make the name lookup below a search.
-    if (HasZeroCharacter(path) || path.find_first_of("*?") != std::string_view::npos) {
+    // A wildcard would make the name lookup below a search, and a trailing separator names no
+    // entry of its own (only a drive root ends in one).
+    if (path.empty() || path.find_first_of("*?") != std::string_view::npos ||
+        (IsSeparator(path.back()) && !IsDriveRoot(path))) {
         return std::nullopt;
     }
-    std::wstring widePath = SystemPath(path);
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return std::nullopt;
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!::GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &attributes)) {
+    if (!::GetFileAttributesExW(widePath->c_str(), GetFileExInfoStandard, &attributes)) {
         return std::nullopt;
     }
     FileEntry entry = EntryFrom(attributes);
-    // The name in its stored letter case comes only from the folder listing.
+    // The name in its stored letter case comes only from the folder listing; a drive root is
+    // in no listing and keeps the name given.
     WIN32_FIND_DATAW data;
-    UniqueFind find(::FindFirstFileExW(widePath.c_str(), FindExInfoBasic, &data,
+    UniqueFind find(::FindFirstFileExW(widePath->c_str(), FindExInfoBasic, &data,
                                        FindExSearchNameMatch, nullptr, 0));
-    entry.name = find && !IsDotEntry(data.cFileName) ? FromWide(data.cFileName) : LastName(path);
+    if (find && !IsDotEntry(data.cFileName)) {
+        entry.name = FromWide(data.cFileName);
+    } else {
+        std::size_t separator = path.find_last_of("\\/");
+        entry.name = separator == std::string_view::npos || IsDriveRoot(path)
+                         ? std::string(path)
+                         : std::string(path.substr(separator + 1));
+    }
     return entry;
 }
 
 bool Win32FileSystem::FileExists(std::string_view path) {
-    if (HasZeroCharacter(path)) return false;
-    DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return false;
+    DWORD attributes = ::GetFileAttributesW(widePath->c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Win32FileSystem::DirectoryExists(std::string_view path) {
-    if (HasZeroCharacter(path)) return false;
-    DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return false;
+    DWORD attributes = ::GetFileAttributesW(widePath->c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 Status Win32FileSystem::CreateDirectory(std::string_view path) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("create folder");
-    return Check(::CreateDirectoryW(SystemPath(path).c_str(), nullptr), "create folder", path);
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    return Check(::CreateDirectoryW(widePath->c_str(), nullptr), "create folder", path);
 }
 
 Status Win32FileSystem::RemoveDirectory(std::string_view path) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("remove folder");
-    return Check(::RemoveDirectoryW(SystemPath(path).c_str()), "remove folder", path);
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    return Check(::RemoveDirectoryW(widePath->c_str()), "remove folder", path);
 }
 
 Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to,
                                  ExistingTarget existing) {
-    if (HasZeroCharacter(from) || HasZeroCharacter(to)) return ZeroCharacterError("move");
+    Result<std::wstring> wideFrom = SystemPath(from);
+    if (!wideFrom) return wideFrom.error();
+    Result<std::wstring> wideTo = SystemPath(to);
+    if (!wideTo) return wideTo.error();
+    const std::string what = "move " + std::string(from) + " to";
+    bool sameEntry = NameSameEntry(*wideFrom, *wideTo);
+    // Windows refuses to replace a read-only file, or to replace anything with a folder; Wine
+    // does both, so the refusal is made here where the system would not make it.
+    if (existing == ExistingTarget::Replace && !sameEntry) {
+        DWORD target = ::GetFileAttributesW(wideTo->c_str());
+        DWORD source = ::GetFileAttributesW(wideFrom->c_str());
+        if (target != INVALID_FILE_ATTRIBUTES && source != INVALID_FILE_ATTRIBUTES &&
+            ((target & FILE_ATTRIBUTE_READONLY) || (source & FILE_ATTRIBUTE_DIRECTORY))) {
+            return MakeWin32Error(ERROR_ACCESS_DENIED, what + " " + std::string(to));
+        }
+    }
     // Copying allows moves between drives; write-through returns only once the move is on
     // the disk, which is what makes a replaced settings file safe against a crash.
     DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
     if (existing == ExistingTarget::Replace) flags |= MOVEFILE_REPLACE_EXISTING;
-    BOOL moved = ::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags);
-    return Check(moved, "move " + std::string(from) + " to", to);
+    if (!::MoveFileExW(wideFrom->c_str(), wideTo->c_str(), flags)) {
+        return LastWin32Error(what + " " + std::string(to));
+    }
+    std::wstring newName = LastName(*wideTo);
+    if (sameEntry && !newName.empty() && StoredName(*wideTo) != newName) {
+        // Wine finds the old spelling under the new one and leaves the name as it was; a detour
+        // through another name changes the letter case as Windows does.
+        std::wstring detour = *wideFrom + L".kestrover-rename";
+        if (!::MoveFileExW(wideFrom->c_str(), detour.c_str(), 0)) {
+            return LastWin32Error(what + " " + std::string(to));
+        }
+        if (!::MoveFileExW(detour.c_str(), wideTo->c_str(), MOVEFILE_WRITE_THROUGH)) {
+            Status failed = LastWin32Error(what + " " + std::string(to));
+            ::MoveFileExW(detour.c_str(), wideFrom->c_str(), 0);
+            return failed;
+        }
+    }
+    return {};
 }
 
 Status Win32FileSystem::DeleteFile(std::string_view path) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("delete");
-    return Check(::DeleteFileW(SystemPath(path).c_str()), "delete", path);
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    return Check(::DeleteFileW(widePath->c_str()), "delete", path);
 }
 
 Status Win32FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("set attributes");
-    return Check(::SetFileAttributesW(SystemPath(path).c_str(), attributes), "set attributes",
-                 path);
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    return Check(::SetFileAttributesW(widePath->c_str(), attributes), "set attributes", path);
 }
 
 Result<std::vector<std::uint8_t>> Win32FileSystem::ReadFile(std::string_view path) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("read");
-    UniqueHandle file(::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    UniqueHandle file(::CreateFileW(widePath->c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return LastWin32Error("read " + std::string(path));
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) return LastWin32Error("read " + std::string(path));
@@ -251,9 +341,16 @@ Result<std::vector<std::uint8_t>> Win32FileSystem::ReadFile(std::string_view pat
 }
 
 Result<std::unique_ptr<FileWriter>> Win32FileSystem::CreateFile(std::string_view path) {
-    if (HasZeroCharacter(path)) return ZeroCharacterError("create");
-    UniqueHandle file(::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Result<std::wstring> widePath = SystemPath(path);
+    if (!widePath) return widePath.error();
+    // Windows refuses to overwrite a read-only file; Wine would truncate it.
+    DWORD attributes = ::GetFileAttributesW(widePath->c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return MakeWin32Error(ERROR_ACCESS_DENIED, "create " + std::string(path));
+    }
+    UniqueHandle file(::CreateFileW(widePath->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastWin32Error("create " + std::string(path));
     return std::unique_ptr<FileWriter>(
         std::make_unique<Win32FileWriter>(std::move(file), std::string(path)));

@@ -26,7 +26,9 @@ public:
 
     // The path as the W functions take it: UTF-16, and for an absolute path too long for the
     // classic functions, normalised and behind the "\\?\" prefix that lifts the MAX_PATH limit.
-    static std::wstring SystemPath(std::string_view path);
+    // InvalidData for what no W function may be given: a zero character (it would cut the path
+    // short) or more than the 32767 characters the system can hold (they would be cut off).
+    static Result<std::wstring> SystemPath(std::string_view path);
 };
 
 }  // namespace kestrover

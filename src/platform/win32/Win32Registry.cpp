@@ -4,13 +4,12 @@
 #include "platform/win32/Win32Registry.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <utility>
 
 #include "platform/win32/UniqueResource.h"
-#include "platform/win32/Win32Error.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Error.h"
 
 namespace kestrover {
 
@@ -21,6 +20,10 @@ using win32::ToWide;
 using win32::UniqueKey;
 
 namespace {
+
+// A name or value that keeps growing between calls is another writer's race, not ours to win
+// forever: after this many larger buffers the read gives up.
+constexpr unsigned kMaxRetries = 32;
 
 // Longest names and data in a key, in characters without the terminator and in bytes.
 struct KeyLimits {
@@ -39,46 +42,27 @@ bool IsStringType(DWORD type) {
 
 class Win32RegistryKey final : public RegistryKey {
 public:
-    Win32RegistryKey(UniqueKey key, std::string path) : key_(std::move(key)), path_(std::move(path)) {}
+    Win32RegistryKey(UniqueKey key, std::string path)
+        : key_(std::move(key)), path_(std::move(path)) {}
 
     Result<std::vector<std::string>> SubkeyNames() override {
         Result<KeyLimits> limits = QueryLimits();
         if (!limits) return limits.error();
-        std::vector<std::string> names;
-        std::wstring buffer(limits->subkeyNameLength + 1, L'\0');
-        for (DWORD index = 0;;) {
-            DWORD length = static_cast<DWORD>(buffer.size());
-            LSTATUS status = ::RegEnumKeyExW(key_.get(), index, buffer.data(), &length, nullptr,
-                                             nullptr, nullptr, nullptr);
-            if (status == ERROR_NO_MORE_ITEMS) return names;
-            if (status == ERROR_MORE_DATA) {  // a longer name was added since the query
-                buffer.resize(buffer.size() * 2);
-                continue;
-            }
-            if (status != ERROR_SUCCESS) return MakeWin32Error(status, "enumerate subkeys of " + path_);
-            names.push_back(FromWide(std::wstring_view(buffer.data(), length)));
-            ++index;
-        }
+        return EnumerateNames(limits->subkeyNameLength, "enumerate subkeys of ",
+                              [this](DWORD index, wchar_t* name, DWORD* length) {
+                                  return ::RegEnumKeyExW(key_.get(), index, name, length, nullptr,
+                                                         nullptr, nullptr, nullptr);
+                              });
     }
 
     Result<std::vector<std::string>> ValueNames() override {
         Result<KeyLimits> limits = QueryLimits();
         if (!limits) return limits.error();
-        std::vector<std::string> names;
-        std::wstring buffer(limits->valueNameLength + 1, L'\0');
-        for (DWORD index = 0;;) {
-            DWORD length = static_cast<DWORD>(buffer.size());
-            LSTATUS status = ::RegEnumValueW(key_.get(), index, buffer.data(), &length, nullptr,
-                                             nullptr, nullptr, nullptr);
-            if (status == ERROR_NO_MORE_ITEMS) return names;
-            if (status == ERROR_MORE_DATA) {
-                buffer.resize(buffer.size() * 2);
-                continue;
-            }
-            if (status != ERROR_SUCCESS) return MakeWin32Error(status, "enumerate values of " + path_);
-            names.push_back(FromWide(std::wstring_view(buffer.data(), length)));
-            ++index;
-        }
+        return EnumerateNames(limits->valueNameLength, "enumerate values of ",
+                              [this](DWORD index, wchar_t* name, DWORD* length) {
+                                  return ::RegEnumValueW(key_.get(), index, name, length, nullptr,
+                                                         nullptr, nullptr, nullptr);
+                              });
     }
 
     Result<std::vector<RegistryValue>> Values() override {
@@ -88,14 +72,14 @@ public:
         std::wstring name(limits->valueNameLength + 1, L'\0');
         // Never zero bytes: a null data pointer would ask for no data at all.
         std::vector<std::uint8_t> data(std::max<DWORD>(limits->valueDataSize, 1));
-        for (DWORD index = 0;;) {
+        for (DWORD index = 0, retries = 0;;) {
             DWORD nameLength = static_cast<DWORD>(name.size());
             DWORD dataSize = static_cast<DWORD>(data.size());
             DWORD type = REG_NONE;
             LSTATUS status = ::RegEnumValueW(key_.get(), index, name.data(), &nameLength, nullptr,
                                              &type, data.data(), &dataSize);
             if (status == ERROR_NO_MORE_ITEMS) return values;
-            if (status == ERROR_MORE_DATA) {
+            if (status == ERROR_MORE_DATA && ++retries < kMaxRetries) {
                 // A value changed since the query; grow both, as it does not say which was short.
                 name.resize(name.size() * 2);
                 data.resize(std::max<std::size_t>(data.size() * 2, dataSize));
@@ -108,6 +92,7 @@ public:
             value.data.bytes.assign(data.begin(), data.begin() + dataSize);
             values.push_back(std::move(value));
             ++index;
+            retries = 0;
         }
     }
 
@@ -116,17 +101,18 @@ public:
         std::wstring wideName = ToWide(name);
         // Most values are small: one call with a modest buffer, a second only for larger data.
         std::vector<std::uint8_t> data(256);
-        for (;;) {
+        for (unsigned retries = 0;;) {
             DWORD size = static_cast<DWORD>(data.size());
             DWORD type = REG_NONE;
             LSTATUS status = ::RegQueryValueExW(key_.get(), wideName.c_str(), nullptr, &type,
                                                 data.data(), &size);
-            if (status == ERROR_MORE_DATA) {
+            if (status == ERROR_MORE_DATA && ++retries < kMaxRetries) {
                 data.resize(std::max<std::size_t>(size, data.size() * 2));
                 continue;
             }
             if (status != ERROR_SUCCESS) {
-                return MakeWin32Error(status, "query value \"" + std::string(name) + "\" of " + path_);
+                return MakeWin32Error(status,
+                                      "query value \"" + std::string(name) + "\" of " + path_);
             }
             data.resize(size);
             return RegistryData{type, std::move(data)};
@@ -175,12 +161,34 @@ public:
         LSTATUS status = ::RegDeleteKeyExW(key_.get(), ToWide(name).c_str(),
                                            viewFlags & KeyAccess::ViewFlags, 0);
         if (status != ERROR_SUCCESS) {
-            return MakeWin32Error(status, "delete subkey \"" + std::string(name) + "\" of " + path_);
+            return MakeWin32Error(status,
+                                  "delete subkey \"" + std::string(name) + "\" of " + path_);
         }
         return {};
     }
 
 private:
+    // Names by index until the registry has no more, in a buffer for the longest name.
+    template <class Enumerate>
+    Result<std::vector<std::string>> EnumerateNames(DWORD longestName, const char* what,
+                                                    Enumerate enumerate) {
+        std::vector<std::string> names;
+        std::wstring buffer(longestName + 1, L'\0');
+        for (DWORD index = 0, retries = 0;;) {
+            DWORD length = static_cast<DWORD>(buffer.size());
+            LSTATUS status = enumerate(index, buffer.data(), &length);
+            if (status == ERROR_NO_MORE_ITEMS) return names;
+            if (status == ERROR_MORE_DATA && ++retries < kMaxRetries) {
+                buffer.resize(buffer.size() * 2);  // a longer name was added since the query
+                continue;
+            }
+            if (status != ERROR_SUCCESS) return MakeWin32Error(status, what + path_);
+            names.push_back(FromWide(std::wstring_view(buffer.data(), length)));
+            ++index;
+            retries = 0;
+        }
+    }
+
     Result<KeyLimits> QueryLimits() {
         KeyLimits limits;
         LSTATUS status = ::RegQueryInfoKeyW(
@@ -196,13 +204,20 @@ private:
 
 const char* RootName(PredefinedKey root) {
     switch (root) {
-        case PredefinedKey::ClassesRoot: return "HKEY_CLASSES_ROOT";
-        case PredefinedKey::CurrentUser: return "HKEY_CURRENT_USER";
-        case PredefinedKey::LocalMachine: return "HKEY_LOCAL_MACHINE";
-        case PredefinedKey::Users: return "HKEY_USERS";
-        case PredefinedKey::PerformanceData: return "HKEY_PERFORMANCE_DATA";
-        case PredefinedKey::CurrentConfig: return "HKEY_CURRENT_CONFIG";
-        case PredefinedKey::DynData: return "HKEY_DYN_DATA";
+        case PredefinedKey::ClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case PredefinedKey::CurrentUser:
+            return "HKEY_CURRENT_USER";
+        case PredefinedKey::LocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case PredefinedKey::Users:
+            return "HKEY_USERS";
+        case PredefinedKey::PerformanceData:
+            return "HKEY_PERFORMANCE_DATA";
+        case PredefinedKey::CurrentConfig:
+            return "HKEY_CURRENT_CONFIG";
+        case PredefinedKey::DynData:
+            return "HKEY_DYN_DATA";
     }
     return "HKEY_?";
 }
@@ -217,13 +232,20 @@ std::string DisplayPath(PredefinedKey root, std::string_view path) {
 
 HKEY Win32Registry::RootHandle(PredefinedKey root) {
     switch (root) {
-        case PredefinedKey::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case PredefinedKey::CurrentUser: return HKEY_CURRENT_USER;
-        case PredefinedKey::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case PredefinedKey::Users: return HKEY_USERS;
-        case PredefinedKey::PerformanceData: return HKEY_PERFORMANCE_DATA;
-        case PredefinedKey::CurrentConfig: return HKEY_CURRENT_CONFIG;
-        case PredefinedKey::DynData: return HKEY_DYN_DATA;
+        case PredefinedKey::ClassesRoot:
+            return HKEY_CLASSES_ROOT;
+        case PredefinedKey::CurrentUser:
+            return HKEY_CURRENT_USER;
+        case PredefinedKey::LocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case PredefinedKey::Users:
+            return HKEY_USERS;
+        case PredefinedKey::PerformanceData:
+            return HKEY_PERFORMANCE_DATA;
+        case PredefinedKey::CurrentConfig:
+            return HKEY_CURRENT_CONFIG;
+        case PredefinedKey::DynData:
+            return HKEY_DYN_DATA;
     }
     return nullptr;
 }

@@ -1,9 +1,8 @@
 // The registry port on advapi32's W functions.
 #pragma once
 
-#include "platform/win32/WindowsApi.h"
-
 #include "platform/ports/RegistryPort.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace kestrover {
 

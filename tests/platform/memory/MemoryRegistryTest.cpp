@@ -137,6 +137,19 @@ TEST(MemoryRegistry, AccessMasksFollowTheViewFlags) {
     }
 }
 
+TEST(MemoryRegistry, SubkeysSortByUpperCasedNames) {
+    // Windows compares upper-cased names, so "_" (after "Z") sorts after every letter; Wine
+    // compares lower-cased ones and lists it first.
+    MemoryRegistry registry;
+    for (const char* name : {"_under", "beta", "Alpha", "[x]", "9"}) {
+        ASSERT_TRUE(registry.CreateKey(PredefinedKey::CurrentUser, std::string("Order\\") + name,
+                                       KeyAccess::AllAccess).ok());
+    }
+    auto key = registry.OpenKey(PredefinedKey::CurrentUser, "Order", KeyAccess::Read);
+    EXPECT_EQ(key.value()->SubkeyNames().value(),
+              (std::vector<std::string>{"9", "Alpha", "beta", "[x]", "_under"}));
+}
+
 TEST(MemoryRegistry, HandleOfADeletedKeyFails) {
     MemoryRegistry registry;
     auto key = registry.CreateKey(PredefinedKey::CurrentUser, "Software\\Gone", KeyAccess::AllAccess);

@@ -1,2 +1,0 @@
-// The ports of the system this build runs on.
-#include "platform/NativePlatform.h"
