@@ -118,6 +118,7 @@ public:
         if (registry_.ConsumeWriteFailure()) return Denied("value " + std::string(name));
         auto found = node_->FindValue(name);
         RegistryData data{type, std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+        registry_.NoteChange();
         if (found != node_->values.end()) {
             found->data = std::move(data);  // an overwritten value keeps its name and place
             return {};
@@ -134,6 +135,7 @@ public:
         }
         if (registry_.ConsumeWriteFailure()) return Denied("value " + std::string(name));
         node_->values.erase(found);
+        registry_.NoteChange();
         return {};
     }
 
@@ -171,6 +173,7 @@ public:
         if (registry_.ConsumeWriteFailure()) return Denied("subkey " + std::string(name));
         target->second->deleted = true;
         parent->children.erase(target);
+        registry_.NoteChange();
         return {};
     }
 
@@ -297,6 +300,7 @@ Result<std::shared_ptr<MemoryRegistry::Node>> MemoryRegistry::Walk(PredefinedKey
         auto created = std::make_shared<Node>();
         created->name = component;
         node->children.emplace(component, created);
+        NoteChange();
         node = std::move(created);
     }
     // Windows checks the rights on the key itself, not on the keys on the way to it.

@@ -62,6 +62,10 @@ public:
                                         std::uint32_t access) const;
 
     bool Windows64() const { return windows64_; }
+    // Grows with every change (value set or deleted, key created or deleted): a registry kept
+    // in a file is saved back only when this moved.
+    std::uint64_t ChangeCount() const { return changeCount_; }
+    void NoteChange() { ++changeCount_; }
     bool ConsumeWriteFailure();
 
 private:
@@ -81,6 +85,7 @@ private:
     std::shared_ptr<Node> performanceData_;
     std::shared_ptr<Node> dynData_;
     bool failNextWrite_ = false;
+    std::uint64_t changeCount_ = 0;
     std::vector<AccessRecord> accessLog_;
 };
 

@@ -185,3 +185,33 @@ TEST(MemoryRegistry, FailNextWriteRefusesKeyCreationOnce) {
 
 }  // namespace
 }  // namespace kestrover::testing
+
+namespace kestrover::testing {
+namespace {
+
+TEST(MemoryRegistry, ChangeCountMovesOnEveryChangeOnly) {
+    MemoryRegistry registry;
+    RegistryContext context{registry, {true, true}};
+    RegistryProvider reg(context);
+    std::uint64_t before = registry.ChangeCount();
+    ASSERT_TRUE(reg.OpenKey("Software\\Counted", true));
+    EXPECT_GT(registry.ChangeCount(), before);
+    before = registry.ChangeCount();
+    // Opening, reading and enumerating change nothing.
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Counted"));
+    std::vector<std::string> names;
+    reg.GetValueNames(names);
+    EXPECT_EQ(registry.ChangeCount(), before);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Counted", false));
+    reg.WriteString("v", "1");
+    EXPECT_GT(registry.ChangeCount(), before);
+    before = registry.ChangeCount();
+    EXPECT_TRUE(reg.DeleteValue("v"));
+    EXPECT_GT(registry.ChangeCount(), before);
+    before = registry.ChangeCount();
+    EXPECT_TRUE(reg.DeleteKey("\\Software\\Counted"));
+    EXPECT_GT(registry.ChangeCount(), before);
+}
+
+}  // namespace
+}  // namespace kestrover::testing
