@@ -344,22 +344,22 @@ static MemoryRegistry::Node* FindStorageNode(const std::shared_ptr<MemoryRegistr
     return node;
 }
 
-bool MemoryRegistry::SetReadDenied(PredefinedKey root, std::string_view path, bool denied) {
+MemoryRegistry::Node* MemoryRegistry::StorageNode(PredefinedKey root, std::string_view path) const {
     auto resolved = Resolve(root, path, 0);
-    if (!resolved) return false;
-    Node* node = FindStorageNode(RootNode(resolved->root), resolved->components);
-    if (!node) return false;
-    node->readDenied = denied;
-    return true;
+    if (!resolved) return nullptr;
+    return FindStorageNode(RootNode(resolved->root), resolved->components);
+}
+
+bool MemoryRegistry::SetReadDenied(PredefinedKey root, std::string_view path, bool denied) {
+    Node* node = StorageNode(root, path);
+    if (node) node->readDenied = denied;
+    return node != nullptr;
 }
 
 bool MemoryRegistry::SetWriteDenied(PredefinedKey root, std::string_view path, bool denied) {
-    auto resolved = Resolve(root, path, 0);
-    if (!resolved) return false;
-    Node* node = FindStorageNode(RootNode(resolved->root), resolved->components);
-    if (!node) return false;
-    node->writeDenied = denied;
-    return true;
+    Node* node = StorageNode(root, path);
+    if (node) node->writeDenied = denied;
+    return node != nullptr;
 }
 
 static std::size_t CountBelow(const MemoryRegistry::Node& node) {

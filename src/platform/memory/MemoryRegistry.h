@@ -72,6 +72,8 @@ private:
     friend class MemoryKey;
 
     std::shared_ptr<Node> RootNode(PredefinedKey root) const;
+    // The stored key a 64-bit-view path names, or null.
+    Node* StorageNode(PredefinedKey root, std::string_view path) const;
     // Finds (or with create, makes) the key a request names; checks the rights asked for.
     Result<std::shared_ptr<Node>> Walk(PredefinedKey root, std::string_view path,
                                        std::uint32_t access, bool create);
