@@ -5,6 +5,8 @@
 
 #include "core/FormatSize.h"
 #include "core/Unicode.h"
+#include "registry/RegExportReader.h"
+#include "registry/RegExportWriter.h"
 #include "registry/RegRoot.h"
 #include "registry/RegistryProvider.h"
 
@@ -145,6 +147,101 @@ std::string AttributeText(std::uint32_t attributes) {
     return text;
 }
 
+RegistryContext ContextOf(Platform& platform) {
+    return RegistryContext{platform.registry,
+                           ViewFlagsFromArchitecture(platform.environment.OperatingSystemArchitecture()),
+                           &platform.environment.AnsiCodePage()};
+}
+
+// The key a command names, with the message for a text that names none.
+std::optional<RegPath> ParseCommandKey(const std::string& text, std::ostream& err) {
+    auto path = ParseKeyPath(text, RootNames::FullOrShort);
+    if (!path) {
+        err << "kestrover-cli: not a registry key: \"" << text
+            << "\" (expected ROOT\\PATH, e.g. HKLM\\Software)\n";
+        return std::nullopt;
+    }
+    while (!path->path.empty() && path->path.back() == '\\') path->path.pop_back();
+    return path;
+}
+
+// The file a command reads, or nothing after telling why it cannot be read.
+std::optional<CommandLineFile> ExistingFile(NativePlatform& native, const std::string& argument,
+                                            std::ostream& err) {
+    auto file = native.LocateCommandLineFile(argument);
+    if (!file) {
+        err << "kestrover-cli: " << file.error().Describe() << "\n";
+        return std::nullopt;
+    }
+    if (!file->fileSystem->FileExists(file->path)) {
+        err << "kestrover-cli: " << argument << ": no such file\n";
+        return std::nullopt;
+    }
+    return *file;
+}
+
+// The short mark in front of each line of a printed tree.
+const char* StatusMark(const ExportNode& node, bool keyNode) {
+    if (keyNode && !node.root) return "?";  // a root this program never restores
+    switch (node.status) {
+        case ExportNodeStatus::RootIcon: return " ";
+        case ExportNodeStatus::Created: return "+";
+        case ExportNodeStatus::Writable: return "=";
+        case ExportNodeStatus::Failed: return "!";
+        case ExportNodeStatus::Restored: return "*";
+        case ExportNodeStatus::ViewOnly: return " ";
+        case ExportNodeStatus::TooLong: return "~";
+    }
+    return " ";
+}
+
+void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) {
+    std::size_t keys = 0, values = 0, created = 0, writable = 0, failed = 0, unknown = 0;
+    for (const ExportNode& key : reader.Nodes()) {
+        ++keys;
+        if (!key.root) ++unknown;
+        if (key.status == ExportNodeStatus::Created) ++created;
+        if (key.status == ExportNodeStatus::Writable) ++writable;
+        if (key.status == ExportNodeStatus::Failed) ++failed;
+        out << StatusMark(key, true) << " " << key.text << "\n";
+        for (const ExportNode& value : key.children) {
+            if (value.status != ExportNodeStatus::TooLong) ++values;
+            out << "    " << StatusMark(value, false) << " " << value.text << "\n";
+        }
+    }
+    out << keys << (keys == 1 ? " key" : " keys");
+    if (mode == LoadMode::Restore) {
+        out << ": " << created << " created (+), " << writable << " writable (=), " << failed
+            << " failed (!)";
+        if (unknown != 0) out << ", " << unknown << " under no known root, not restored (?)";
+        out << "; " << values << (values == 1 ? " value" : " values") << " restored (*)\n";
+    } else {
+        if (unknown != 0) out << " (" << unknown << " under no known root (?))";
+        out << ", " << values << (values == 1 ? " value" : " values") << "\n";
+    }
+}
+
+int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode mode,
+                 std::ostream& out, std::ostream& err) {
+    auto file = ExistingFile(native, options.file, err);
+    if (!file) return 1;
+    Platform platform = native.Ports();
+    RegistryContext context = ContextOf(platform);
+    RegExportReader reader(context, *file->fileSystem);
+    Status loaded = reader.LoadExportFile(file->path, mode);
+    if (!loaded) {
+        err << "kestrover-cli: " << options.file << ": cannot be read (" << loaded.error().Describe()
+            << ")\n";
+        return 1;
+    }
+    PrintTree(reader, mode, out);
+    if (mode == LoadMode::Restore && reader.Failed()) {
+        err << "kestrover-cli: some keys could not be written (marked !)\n";
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int ShowInfo(Platform& platform, std::ostream& out) {
@@ -182,17 +279,10 @@ int ShowInfo(Platform& platform, std::ostream& out) {
 
 int QueryKey(Platform& platform, const CommandOptions& options, std::ostream& out,
              std::ostream& err) {
-    auto path = ParseKeyPath(options.key, RootNames::FullOrShort);
-    if (!path) {
-        err << "kestrover-cli: not a registry key: \"" << options.key
-            << "\" (expected ROOT\\PATH, e.g. HKLM\\Software)\n";
-        return 2;
-    }
-    std::string subkey = path->path;
-    while (!subkey.empty() && subkey.back() == '\\') subkey.pop_back();
-    RegistryContext context{platform.registry,
-                            ViewFlagsFromArchitecture(platform.environment.OperatingSystemArchitecture()),
-                            &platform.environment.AnsiCodePage()};
+    auto path = ParseCommandKey(options.key, err);
+    if (!path) return 2;
+    const std::string& subkey = path->path;
+    RegistryContext context = ContextOf(platform);
     RegistryProvider probe(context);
     probe.SetRootKey(path->root);
     if (!probe.KeyExists("\\" + subkey)) {
@@ -222,6 +312,51 @@ int FindFiles(Platform& platform, const CommandOptions& options, std::ostream& o
     }
     out << found->size() << " entries, " << FormatSize(static_cast<std::int64_t>(total)) << "\n";
     return 0;
+}
+
+int ExportBranch(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+                 std::ostream& err) {
+    auto path = ParseCommandKey(options.key, err);
+    if (!path) return 2;
+    Platform platform = native.Ports();
+    RegistryContext context = ContextOf(platform);
+    RegistryProvider probe(context);
+    probe.SetRootKey(path->root);
+    if (!probe.KeyExists("\\" + path->path)) {
+        err << "kestrover-cli: the key " << path->FullText() << " does not exist\n";
+        return 1;
+    }
+    auto file = native.LocateCommandLineFile(options.file);
+    if (!file) {
+        err << "kestrover-cli: " << file.error().Describe() << "\n";
+        return 1;
+    }
+    RegExportWriter writer(context, *file->fileSystem);
+    if (!writer.BeginExportFile(file->path)) {
+        err << "kestrover-cli: " << options.file << ": cannot be created\n";
+        return 1;
+    }
+    writer.ExportKey(path->root, path->path, options.valueName);
+    Status written = writer.EndExportFile();
+    if (!written) {
+        err << "kestrover-cli: " << options.file << ": cannot be written ("
+            << written.error().Describe() << ")\n";
+        return 1;
+    }
+    out << "Exported " << path->FullText() << " to " << options.file << " ("
+        << (writer.Form() == ExportFileForm::Regedit4 ? "REGEDIT4" : "Unicode, version 5.00")
+        << ")\n";
+    return 0;
+}
+
+int ViewFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+             std::ostream& err) {
+    return LoadAndPrint(native, options, LoadMode::ViewOnly, out, err);
+}
+
+int RestoreFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+                std::ostream& err) {
+    return LoadAndPrint(native, options, LoadMode::Restore, out, err);
 }
 
 }  // namespace kestrover::cli

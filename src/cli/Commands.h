@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/NativePlatform.h"
 #include "platform/ports/Platform.h"
 
 namespace kestrover::cli {
@@ -12,6 +13,8 @@ struct CommandOptions {
     std::string key;
     bool recursive = false;
     std::string pattern;
+    std::string valueName;  // export: only the values of this name
+    std::string file;       // export: the file written; view, restore: the file read
 };
 
 int ShowInfo(Platform& platform, std::ostream& out);
@@ -19,5 +22,17 @@ int QueryKey(Platform& platform, const CommandOptions& options, std::ostream& ou
              std::ostream& err);
 int FindFiles(Platform& platform, const CommandOptions& options, std::ostream& out,
               std::ostream& err);
+
+// Files on the command line are found through NativePlatform::LocateCommandLineFile.
+// export: one branch (key and everything below it) in backup mode, as the backups are written.
+int ExportBranch(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+                 std::ostream& err);
+// view: the file's tree, each key header with its values indented below it.
+int ViewFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+             std::ostream& err);
+// restore: writes the file into the registry and prints the tree with what happened to each
+// key and value; 1 when some key could not be written.
+int RestoreFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
+                std::ostream& err);
 
 }  // namespace kestrover::cli

@@ -19,6 +19,11 @@ int Run(std::vector<std::string> arguments) {
     app.add_option("--drive", drives,
                    "Linux: map a host folder as a fixed drive, LETTER:=FOLDER (repeatable)")
         ->type_name("L:=DIR");
+    std::string registryFile;
+    app.add_option("--registry", registryFile,
+                   "Linux: keep the registry in this export file: loaded at start, saved back "
+                   "when the command changed it")
+        ->type_name("FILE.reg");
 
     CommandOptions options;
     CLI::App* info = app.add_subcommand("info", "Show platform facts: architecture, registry views, drives, folders");
@@ -27,6 +32,16 @@ int Run(std::vector<std::string> arguments) {
     query->add_flag("--recursive,-s", options.recursive, "Include every key below it");
     CLI::App* find = app.add_subcommand("find", "List the files matching a mask, e.g. C:\\Windows\\*.exe");
     find->add_option("pattern", options.pattern, "FOLDER\\MASK")->required();
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Write a registry branch to an export file, as backups are written");
+    exportCommand->add_option("key", options.key, "ROOT\\PATH, e.g. HKCU\\Software\\Vendor")->required();
+    exportCommand->add_option("--value", options.valueName, "Only the values of this name");
+    exportCommand->add_option("--out", options.file, "The export file to write")->required();
+    CLI::App* view = app.add_subcommand("view", "Show the keys and values of an export file");
+    view->add_option("file", options.file, "The export file")->required();
+    CLI::App* restore =
+        app.add_subcommand("restore", "Write an export file into the registry and show what was done");
+    restore->add_option("file", options.file, "The export file")->required();
 
     try {
         // CLI11 wants the arguments without the program name, last first.
@@ -45,16 +60,34 @@ int Run(std::vector<std::string> arguments) {
         }
         platformOptions.drives.push_back(DriveMapping{drive[0], drive.substr(equals + 1)});
     }
+    if (!registryFile.empty() && !kRegistryFileSupported) {
+        std::cerr << "kestrover-cli: --registry keeps a registry in a file on Linux only; on "
+                     "Windows the system's registry is used\n";
+        return 2;
+    }
+    platformOptions.registryFile = registryFile;
     auto platform = CreateNativePlatform(platformOptions);
     if (!platform) {
         std::cerr << "kestrover-cli: " << platform.error().Describe() << "\n";
         return 2;
     }
-    Platform ports = platform.value()->Ports();
-    if (*info) return ShowInfo(ports, std::cout);
-    if (*query) return QueryKey(ports, options, std::cout, std::cerr);
-    if (*find) return FindFiles(ports, options, std::cout, std::cerr);
-    return 2;
+    NativePlatform& native = *platform.value();
+    Platform ports = native.Ports();
+    int status = 2;
+    if (*info) status = ShowInfo(ports, std::cout);
+    if (*query) status = QueryKey(ports, options, std::cout, std::cerr);
+    if (*find) status = FindFiles(ports, options, std::cout, std::cerr);
+    if (*exportCommand) status = ExportBranch(native, options, std::cout, std::cerr);
+    if (*view) status = ViewFile(native, options, std::cout, std::cerr);
+    if (*restore) status = RestoreFile(native, options, std::cout, std::cerr);
+    // What a command changed is kept even when it failed half-way, as in the system's registry.
+    Status finished = native.Finish();
+    if (!finished) {
+        std::cerr << "kestrover-cli: the registry file was not saved: "
+                  << finished.error().Describe() << "\n";
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }
 
 }  // namespace kestrover::cli

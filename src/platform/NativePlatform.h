@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Result.h"
@@ -19,13 +20,40 @@ struct DriveMapping {
 struct NativePlatformOptions {
     // Linux only: host folders shown as fixed local drives. Windows has its own drives.
     std::vector<DriveMapping> drives;
+    // Linux only: the registry is held in this export file (a host path), loaded when the
+    // platform is created and saved back by Finish when it changed. Empty: an empty registry.
+    // Windows has its own registry; the front end refuses the option there.
+    std::string registryFile;
+};
+
+// A file named on the command line: the file system that reaches it and its path there.
+struct CommandLineFile {
+    FileSystemPort* fileSystem = nullptr;
+    std::string path;
 };
 
 class NativePlatform {
 public:
     virtual ~NativePlatform() = default;
     virtual Platform Ports() = 0;
+
+    // Where a file the user names on the command line is found. On Windows the text is a
+    // Windows path, taken as it is by the system's file system. On Linux it is a host path,
+    // reached through a file system of the front end's own, apart from the mapped drives, so
+    // that the machine the ports show gains no drive for it.
+    virtual Result<CommandLineFile> LocateCommandLineFile(std::string_view argument) {
+        return CommandLineFile{&Ports().fileSystem, std::string(argument)};
+    }
+    // Ends the run: a registry kept in a file is saved back if the run changed it.
+    virtual Status Finish() { return {}; }
 };
+
+// True where the registry can be kept in a file (NativePlatformOptions::registryFile).
+#ifdef _WIN32
+inline constexpr bool kRegistryFileSupported = false;
+#else
+inline constexpr bool kRegistryFileSupported = true;
+#endif
 
 // Fails (InvalidData or Unsupported) when an option does not apply to this system or names a
 // folder that does not exist.

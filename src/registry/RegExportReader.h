@@ -37,6 +37,9 @@ struct ExportNode {
     std::optional<RegRoot> root;  // key nodes: the root, when the reader knows it
     std::string keyPath;          // key nodes: the path below the root
     std::vector<ExportNode> children;  // key nodes: their values, in file order
+    // Key nodes: the rest of the section's values was given up at a value that could not be
+    // read (a hex pair that is not hex) or that the registry refused.
+    bool abandoned = false;
 };
 
 class RegExportReader {
@@ -53,11 +56,14 @@ public:
     const std::vector<ExportNode>& Nodes() const { return nodes_; }
     // Set when preparing some key for writing failed; enables "Show Protected".
     bool Failed() const { return failed_; }
+    // Set when some section's values were given up part way (see ExportNode::abandoned).
+    bool SectionsAbandoned() const { return sectionsAbandoned_; }
 
     // Display texts (from the language table).
     std::string tooLongText = "(string too long)";
     std::string defaultText = "(default)";
-    // Progress: the index of the current line and the count of lines.
+    // Progress: the index of the current line and the count of lines; (0, 0) when the load
+    // ends, to reset and hide the bar.
     std::function<void(std::size_t position, std::size_t maximum)> progress;
     // Called once per section and per value line so that the window stays responsive.
     std::function<void()> pumpMessages;
@@ -67,6 +73,7 @@ private:
     FileSystemPort& fileSystem_;
     std::vector<ExportNode> nodes_;
     bool failed_ = false;
+    bool sectionsAbandoned_ = false;
     bool stopRequested_ = false;
 };
 

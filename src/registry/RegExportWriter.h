@@ -13,14 +13,10 @@
 
 #include "core/Result.h"
 #include "platform/ports/FileSystemPort.h"
+#include "registry/RegExportFormat.h"
 #include "registry/RegistryProvider.h"
 
 namespace kestrover {
-
-enum class ExportFileForm {
-    Regedit4,  // "REGEDIT4", ANSI code page, string bytes of hex(2)/hex(7) in the code page
-    Unicode5,  // "Windows Registry Editor Version 5.00", UTF-16LE with BOM, string bytes UTF-16
-};
 
 class RegExportWriter {
 public:
@@ -45,7 +41,9 @@ public:
     std::function<void()> progressStep;
     // Called between subkeys in snapshot mode so that the window stays responsive.
     std::function<void()> pumpMessages;
-    // Called when an expand-string or multi-string value could not be read.
+    // Called when a value could not be read, and is left out. The main window shows its
+    // "TweakError" text for it; the value's type cannot be known then, so every unreadable
+    // value reports, not only expand-strings and multi-strings.
     std::function<void(std::string_view valueName)> valueReadFailed;
 
     // The form EndExportFile chose (or will choose) for what was exported so far.

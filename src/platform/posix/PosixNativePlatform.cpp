@@ -1,13 +1,16 @@
-// The Linux build's ports: host folders mapped as drives, a registry held in memory, and an
-// environment whose Windows folders follow the mapped C: drive.
+// The Linux build's ports: host folders mapped as drives, a registry held in memory (loaded
+// from and saved back to an export file when one is given), and an environment whose Windows
+// folders follow the mapped C: drive.
 #include <sys/stat.h>
 
 #include <cctype>
+#include <filesystem>
 
 #include "platform/NativePlatform.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "registry/RegistryFile.h"
 
 namespace kestrover {
 
@@ -21,10 +24,82 @@ public:
     PosixEnvironment& Environment() { return environment_; }
     Platform Ports() override { return Platform{registry_, fileSystem_, environment_}; }
 
+    // Files named on the command line are host paths. They are reached through a file system
+    // of their own in which the file's folder is mapped to a drive letter (Z: first, then Y:
+    // and down, one per folder), so the drives the ports show stay the ones the user mapped.
+    // Only the file's own name must be one Windows can hold.
+    Result<CommandLineFile> LocateCommandLineFile(std::string_view argument) override {
+        std::error_code error;
+        std::filesystem::path host = std::filesystem::absolute(std::string(argument), error);
+        if (error || argument.empty()) {
+            return MakeError(ErrorCode::InvalidData, "not a file path: \"" + std::string(argument) + "\"");
+        }
+        host = host.lexically_normal();
+        if (!host.has_filename()) {
+            return MakeError(ErrorCode::InvalidData, "not a file path: \"" + std::string(argument) + "\"");
+        }
+        const std::string folder = host.parent_path().string();
+        std::optional<std::string> mapped = commandLineFiles_.ToWindowsPath(folder);
+        if (!mapped || mapped->size() != 3) {  // "Z:\": the folder is a drive of its own
+            if (nextLetter_ < 'A') {
+                return MakeError(ErrorCode::Unsupported, "too many folders named on the command line");
+            }
+            commandLineFiles_.MapDrive(nextLetter_--, folder, DriveType::Fixed);
+        }
+        std::optional<std::string> path = commandLineFiles_.ToWindowsPath(host.string());
+        if (!path) {
+            return MakeError(ErrorCode::InvalidData,
+                             "the name of " + host.string() + " is not one Windows can hold");
+        }
+        hostPaths_.emplace_back(*path, host.string());
+        return CommandLineFile{&commandLineFiles_, *path};
+    }
+
+    Status LoadRegistry(const std::string& hostPath) {
+        auto file = LocateCommandLineFile(hostPath);
+        if (!file) return file.error();
+        registryFile_ = *file;
+        RegistryContext context = RegistryContextOf();
+        Status loaded = LoadRegistryFile(context, *registryFile_->fileSystem, registryFile_->path);
+        if (!loaded) return HostError(loaded.error());
+        savedChangeCount_ = registry_.ChangeCount();
+        return {};
+    }
+
+    // Saves the registry file when the registry changed since it was loaded or last saved.
+    Status Finish() override {
+        if (!registryFile_ || registry_.ChangeCount() == savedChangeCount_) return {};
+        RegistryContext context = RegistryContextOf();
+        Status saved = SaveRegistryFile(context, *registryFile_->fileSystem, registryFile_->path);
+        if (!saved) return HostError(saved.error());
+        savedChangeCount_ = registry_.ChangeCount();
+        return {};
+    }
+
 private:
+    RegistryContext RegistryContextOf() {
+        return RegistryContext{registry_, RegistryViewFlags{true, true}, &environment_.AnsiCodePage()};
+    }
+
+    // Errors name the files by the host paths the user gave, not by their internal drives.
+    Error HostError(Error error) const {
+        for (const auto& [windows, host] : hostPaths_) {
+            for (std::size_t at = error.context.find(windows); at != std::string::npos;
+                 at = error.context.find(windows, at + host.size())) {
+                error.context.replace(at, windows.size(), host);
+            }
+        }
+        return error;
+    }
+
     MemoryRegistry registry_{true};
     PosixFileSystem fileSystem_;
     PosixEnvironment environment_;
+    PosixFileSystem commandLineFiles_;
+    char nextLetter_ = 'Z';
+    std::vector<std::pair<std::string, std::string>> hostPaths_;  // Windows path, host path
+    std::optional<CommandLineFile> registryFile_;
+    std::uint64_t savedChangeCount_ = 0;
 };
 
 // The variables Windows sets for its own folders, derived from the mapped system drive so that
@@ -91,6 +166,10 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
     }
     if (platform->FileSystem().GetDriveType("C:\\") == DriveType::Fixed) {
         DeriveWindowsFolders(platform->Environment(), 'C');
+    }
+    if (!options.registryFile.empty()) {
+        Status loaded = platform->LoadRegistry(options.registryFile);
+        if (!loaded) return loaded.error();
     }
     return std::unique_ptr<NativePlatform>(std::move(platform));
 }
