@@ -90,19 +90,29 @@ void RegExportWriter::State::ExportSection(RegExportWriter& owner, RegistryProvi
     std::string openPath = !keyPath.empty() && keyPath.front() == '\\' ? keyPath : "\\" + keyPath;
     if (!provider.OpenKeyReadOnly(openPath)) return;
 
-    std::vector<std::string> valueNames;
     std::vector<std::string> subkeyNames;
-    provider.GetValueNames(valueNames);
     provider.GetKeyNames(subkeyNames);
-    for (const std::string& name : valueNames) {
-        // Under a filter the default value ("") never matches: the filter is never empty.
-        if (!valueFilter.empty() && name != valueFilter) continue;
-        std::optional<RegistryData> data = provider.ReadRawValue(name);
-        if (!data) {
-            if (owner.valueReadFailed) owner.valueReadFailed(name);
-            continue;
+    // All values in one pass when every value is wanted: under Wine each registry call is a
+    // round trip to the wineserver. Value by value when that pass fails, so that one
+    // unreadable value costs only itself.
+    std::vector<RegistryValue> values;
+    if (valueFilter.empty() && provider.ReadAllValues(values)) {
+        for (RegistryValue& value : values) {
+            AddValue(value.name, std::move(value.data), layout);
         }
-        AddValue(name, std::move(*data), layout);
+    } else {
+        std::vector<std::string> valueNames;
+        provider.GetValueNames(valueNames);
+        for (const std::string& name : valueNames) {
+            // Under a filter the default value ("") never matches: the filter is never empty.
+            if (!valueFilter.empty() && name != valueFilter) continue;
+            std::optional<RegistryData> data = provider.ReadRawValue(name);
+            if (!data) {
+                if (owner.valueReadFailed) owner.valueReadFailed(name);
+                continue;
+            }
+            AddValue(name, std::move(*data), layout);
+        }
     }
     provider.CloseKey();
 

@@ -254,6 +254,15 @@ std::optional<RegistryData> RegistryProvider::ReadRawValue(std::string_view name
     return Query(name);
 }
 
+bool RegistryProvider::ReadAllValues(std::vector<RegistryValue>& values) {
+    values.clear();
+    if (!key_) return false;
+    auto read = key_->Values();
+    if (!read) return false;
+    values = std::move(read.value());
+    return true;
+}
+
 void RegistryProvider::Write(std::string_view name, std::uint32_t type,
                              std::span<const std::uint8_t> bytes) {
     if (!key_) Raise("No key open to write value", name);

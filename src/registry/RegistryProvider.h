@@ -94,6 +94,10 @@ public:
     std::vector<std::string> ReadMultiString(std::string_view name);
     // The stored type and bytes, whatever the type; nothing when the value cannot be read.
     std::optional<RegistryData> ReadRawValue(std::string_view name);
+    // Every value of the open key with its type and bytes, in enumeration order, read in one
+    // pass (one registry call where a value-by-value read makes two per value). False, and
+    // the list cleared, when no key is open or the key cannot be read.
+    bool ReadAllValues(std::vector<RegistryValue>& values);
 
     // Store the value with its registry type; a refused write raises.
     void WriteString(std::string_view name, std::string_view text);

@@ -353,3 +353,30 @@ TEST_P(RegistryContract, ThirtyTwoBitViewIsRedirected) {
 
 }  // namespace
 }  // namespace kestrover::testing
+
+namespace kestrover::testing {
+namespace {
+
+TEST_P(RegistryContract, AllValuesInOnePass) {
+    RegistryContext context{Port(), {true, true}};
+    RegistryProvider reg(context);
+    std::vector<RegistryValue> values;
+    EXPECT_FALSE(reg.ReadAllValues(values));  // no key open
+    ASSERT_TRUE(reg.OpenKey(Scratch() + "\\OnePass", true));
+    reg.WriteString("", "default");
+    reg.WriteInteger("n", 42);
+    const std::vector<std::uint8_t> big(70000, 0x5A);
+    reg.WriteBinaryData("big", big);
+    ASSERT_TRUE(reg.ReadAllValues(values));
+    ASSERT_EQ(values.size(), 3u);
+    std::sort(values.begin(), values.end(),
+              [](const RegistryValue& a, const RegistryValue& b) { return a.name < b.name; });
+    EXPECT_EQ(values[0].name, "");
+    EXPECT_EQ(values[0].data.type, RegistryType::String);
+    EXPECT_EQ(values[1].name, "big");
+    EXPECT_EQ(values[1].data.bytes, big);
+    EXPECT_EQ(values[2].data.bytes, (std::vector<std::uint8_t>{42, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace kestrover::testing
