@@ -184,6 +184,7 @@ int Run(const Options& options) {
         std::fprintf(stderr, "the walk saw %zu keys and %zu values\n", walked.keys, walked.values);
         correct = false;
     }
+    std::fflush(stderr);
     std::printf("Export file: %s, %s\n", Megabytes(fileSize).c_str(),
                 form == ExportFileForm::Regedit4 ? "REGEDIT4" : "Unicode (UTF-16LE)");
     std::printf("Median of %d runs:\n", options.repeat);

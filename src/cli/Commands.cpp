@@ -148,9 +148,10 @@ std::string AttributeText(std::uint32_t attributes) {
 }
 
 RegistryContext ContextOf(Platform& platform) {
-    return RegistryContext{platform.registry,
-                           ViewFlagsFromArchitecture(platform.environment.OperatingSystemArchitecture()),
-                           &platform.environment.AnsiCodePage()};
+    return RegistryContext{
+        platform.registry,
+        ViewFlagsFromArchitecture(platform.environment.OperatingSystemArchitecture()),
+        &platform.environment.AnsiCodePage()};
 }
 
 // The key a command names, with the message for a text that names none.
@@ -196,7 +197,8 @@ const char* StatusMark(const ExportNode& node, bool keyNode) {
 }
 
 void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) {
-    std::size_t keys = 0, values = 0, created = 0, writable = 0, failed = 0, unknown = 0;
+    std::size_t keys = 0, values = 0, restored = 0, created = 0, writable = 0, failed = 0,
+                unknown = 0;
     for (const ExportNode& key : reader.Nodes()) {
         ++keys;
         if (!key.root) ++unknown;
@@ -206,6 +208,7 @@ void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) 
         out << StatusMark(key, true) << " " << key.text << "\n";
         for (const ExportNode& value : key.children) {
             if (value.status != ExportNodeStatus::TooLong) ++values;
+            if (value.status == ExportNodeStatus::Restored) ++restored;
             out << "    " << StatusMark(value, false) << " " << value.text << "\n";
         }
     }
@@ -214,7 +217,8 @@ void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) 
         out << ": " << created << " created (+), " << writable << " writable (=), " << failed
             << " failed (!)";
         if (unknown != 0) out << ", " << unknown << " under no known root, not restored (?)";
-        out << "; " << values << (values == 1 ? " value" : " values") << " restored (*)\n";
+        out << "; " << restored << " of " << values << (values == 1 ? " value" : " values")
+            << " restored (*)\n";
     } else {
         if (unknown != 0) out << " (" << unknown << " under no known root (?))";
         out << ", " << values << (values == 1 ? " value" : " values") << "\n";
@@ -230,8 +234,8 @@ int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode
     RegExportReader reader(context, *file->fileSystem);
     Status loaded = reader.LoadExportFile(file->path, mode);
     if (!loaded) {
-        err << "kestrover-cli: " << options.file << ": cannot be read (" << loaded.error().Describe()
-            << ")\n";
+        err << "kestrover-cli: " << options.file << ": cannot be read ("
+            << loaded.error().Describe() << ")\n";
         return 1;
     }
     PrintTree(reader, mode, out);
@@ -337,6 +341,7 @@ int ExportBranch(NativePlatform& native, const CommandOptions& options, std::ost
         return 1;
     }
     writer.ExportKey(path->root, path->path, options.valueName);
+    const ExportFileForm form = writer.Form();  // the form EndExportFile writes
     Status written = writer.EndExportFile();
     if (!written) {
         err << "kestrover-cli: " << options.file << ": cannot be written ("
@@ -344,7 +349,7 @@ int ExportBranch(NativePlatform& native, const CommandOptions& options, std::ost
         return 1;
     }
     out << "Exported " << path->FullText() << " to " << options.file << " ("
-        << (writer.Form() == ExportFileForm::Regedit4 ? "REGEDIT4" : "Unicode, version 5.00")
+        << (form == ExportFileForm::Regedit4 ? "REGEDIT4" : "Unicode, version 5.00")
         << ")\n";
     return 0;
 }

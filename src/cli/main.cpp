@@ -32,15 +32,16 @@ int Run(std::vector<std::string> arguments) {
     query->add_flag("--recursive,-s", options.recursive, "Include every key below it");
     CLI::App* find = app.add_subcommand("find", "List the files matching a mask, e.g. C:\\Windows\\*.exe");
     find->add_option("pattern", options.pattern, "FOLDER\\MASK")->required();
-    CLI::App* exportCommand =
-        app.add_subcommand("export", "Write a registry branch to an export file, as backups are written");
-    exportCommand->add_option("key", options.key, "ROOT\\PATH, e.g. HKCU\\Software\\Vendor")->required();
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "Write a registry branch to an export file, as backups are written");
+    exportCommand->add_option("key", options.key, "ROOT\\PATH, e.g. HKCU\\Software\\Vendor")
+        ->required();
     exportCommand->add_option("--value", options.valueName, "Only the values of this name");
     exportCommand->add_option("--out", options.file, "The export file to write")->required();
     CLI::App* view = app.add_subcommand("view", "Show the keys and values of an export file");
     view->add_option("file", options.file, "The export file")->required();
-    CLI::App* restore =
-        app.add_subcommand("restore", "Write an export file into the registry and show what was done");
+    CLI::App* restore = app.add_subcommand(
+        "restore", "Write an export file into the registry and show what was done");
     restore->add_option("file", options.file, "The export file")->required();
 
     try {
@@ -83,8 +84,7 @@ int Run(std::vector<std::string> arguments) {
     // What a command changed is kept even when it failed half-way, as in the system's registry.
     Status finished = native.Finish();
     if (!finished) {
-        std::cerr << "kestrover-cli: the registry file was not saved: "
-                  << finished.error().Describe() << "\n";
+        std::cerr << "kestrover-cli: " << finished.error().Describe() << "\n";
         return status == 0 ? 1 : status;
     }
     return status;

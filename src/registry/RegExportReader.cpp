@@ -138,6 +138,14 @@ SectionKey ParseSectionHeader(std::string_view header) {
     return key;
 }
 
+// A key path the registry can hold: no empty component (no doubled, leading or trailing
+// backslash once the header's one trailing backslash is gone).
+bool IsWellFormedPath(std::string_view path) {
+    if (path.empty()) return true;
+    return path.front() != '\\' && path.back() != '\\' &&
+           path.find("\\\\") == std::string_view::npos;
+}
+
 // Value lines.
 
 enum class DataKind { String, Dword, Hex, Delete };
@@ -490,7 +498,10 @@ Status RegExportReader::LoadExportFile(std::string_view path, LoadMode mode) {
         if (mode == LoadMode::Restore && key.root) {
             provider.SetRootKey(*key.root);
             std::string absolute = "\\" + key.path;
-            if (!provider.KeyExists(absolute)) {
+            if (!IsWellFormedPath(key.path)) {
+                // No key has this name; the provider would fold it into another one.
+                keyNode.status = ExportNodeStatus::Failed;
+            } else if (!provider.KeyExists(absolute)) {
                 writing = provider.OpenKey(absolute, true);
                 keyNode.status = writing ? ExportNodeStatus::Created : ExportNodeStatus::Failed;
             } else if (provider.OpenKey(absolute, false)) {

@@ -49,6 +49,10 @@ public:
     // Clears the tree and reads the file; in Restore mode also writes every section into the
     // registry. An error only when the file cannot be read at all; failures inside the file
     // are recorded per node and in Failed().
+    // A section under a root the reader does not know (or whose header is not closed) is shown
+    // and never restored: its key node has no root and keeps RootIcon, its values ViewOnly. A
+    // value that cannot be read or that the registry refuses ends the writing of its section
+    // (ExportNode::abandoned); the rest of the section is still shown, as ViewOnly.
     Status LoadExportFile(std::string_view path, LoadMode mode);
     // Stops the load after the section in progress.
     void RequestStop() { stopRequested_ = true; }

@@ -25,7 +25,8 @@ std::string KeyText(RegRoot root, const std::string& path) {
 }
 
 std::string Quoted(std::string_view name) {
-    return name.empty() ? std::string("the default value") : "the value \"" + std::string(name) + "\"";
+    return name.empty() ? std::string("the default value")
+                        : "the value \"" + std::string(name) + "\"";
 }
 
 // The first difference between the key root\path in `saved` and in `reloaded` (its values,
@@ -95,9 +96,9 @@ Status Restore(RegistryContext& registry, FileSystemPort& fileSystem, std::strin
     if (!loaded) return loaded;
     for (const ExportNode& node : reader.Nodes()) {
         if (!node.root) {
-            return MakeError(ErrorCode::InvalidData,
-                             "registry file " + std::string(path) + ": the section " + node.text +
-                                 " names no root this registry keeps");
+            return MakeError(ErrorCode::InvalidData, "registry file " + std::string(path) +
+                                                         ": the section " + node.text +
+                                                         " names no root this registry keeps");
         }
         if (node.status == ExportNodeStatus::Failed || node.abandoned) {
             return MakeError(ErrorCode::InvalidData, "registry file " + std::string(path) +
@@ -123,9 +124,7 @@ Status Restore(RegistryContext& registry, FileSystemPort& fileSystem, std::strin
 
 }  // namespace
 
-std::string RegistryFileSavingPath(std::string_view path) {
-    return std::string(path) + ".saving";
-}
+std::string RegistryFileSavingPath(std::string_view path) { return std::string(path) + ".saving"; }
 
 Status LoadRegistryFile(RegistryContext& registry, FileSystemPort& fileSystem,
                         std::string_view path) {
@@ -138,8 +137,11 @@ Status LoadRegistryFile(RegistryContext& registry, FileSystemPort& fileSystem,
 Status SaveRegistryFile(RegistryContext& registry, FileSystemPort& fileSystem,
                         std::string_view path) {
     const std::string saving = RegistryFileSavingPath(path);
+    // Every failure names the file it failed to save, removes the temporary file and leaves
+    // the old file as it was.
     auto fail = [&](Error error) -> Status {
         (void)fileSystem.DeleteFile(saving);
+        error.context = "registry file " + std::string(path) + " not saved: " + error.context;
         return error;
     };
 
@@ -147,7 +149,7 @@ Status SaveRegistryFile(RegistryContext& registry, FileSystemPort& fileSystem,
     {
         RegExportWriter writer(storage, fileSystem);
         if (!writer.BeginExportFile(saving)) {
-            return fail(MakeError(ErrorCode::Io, "create " + saving));
+            return fail(MakeError(ErrorCode::Io, "cannot create " + saving));
         }
         for (RegRoot root : kRegistryFileRoots) writer.ExportKey(root, "");
         Status written = writer.EndExportFile();
@@ -157,19 +159,15 @@ Status SaveRegistryFile(RegistryContext& registry, FileSystemPort& fileSystem,
     // Read back what was written before it replaces the old file: anything the file cannot
     // hold shows up here instead of vanishing at the next load.
     MemoryRegistry reloaded(true);
-    RegistryContext reloadedContext{reloaded, RegistryViewFlags{true, true},
-                                    registry.ansiCodePage};
+    RegistryContext reloadedContext{reloaded, RegistryViewFlags{true, true}, registry.ansiCodePage};
     Status readBack = Restore(reloadedContext, fileSystem, saving);
     if (!readBack) {
-        return fail(MakeError(ErrorCode::InvalidData, "registry file " + std::string(path) +
-                                                          " not saved: the file written cannot "
-                                                          "be read back: " +
-                                                          readBack.error().Describe()));
+        return fail(MakeError(ErrorCode::InvalidData,
+                              "the file written does not read back: " + readBack.error().context));
     }
     for (RegRoot root : kRegistryFileRoots) {
         if (auto difference = FirstDifference(registry.port, reloaded, root, "")) {
-            return fail(MakeError(ErrorCode::InvalidData, "registry file " + std::string(path) +
-                                                              " not saved: " + *difference));
+            return fail(MakeError(ErrorCode::InvalidData, *difference));
         }
     }
 

@@ -41,6 +41,12 @@ RegistryData Dword(std::uint32_t value) {
 // UTF-16LE bytes of a text with its embedded zeros ("a\0b\0" as a std::string with sizes).
 RegistryData Text16(std::uint32_t type, std::string_view text) { return Raw(type, Utf16(text)); }
 
+std::string Repeat(std::string_view text, int count) {
+    std::string result;
+    for (int i = 0; i < count; ++i) result += text;
+    return result;
+}
+
 std::string HexList(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
@@ -52,17 +58,19 @@ std::string HexList(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-enum class Form { Regedit4, Unicode5Utf16, Unicode5Utf8Bom, Unicode5Utf8 };
+enum class Form { Regedit4, Unicode5Utf16, Unicode5Utf16NoBom, Unicode5Utf8Bom, Unicode5Utf8 };
 
 // A whole file of the form from lines given as UTF-8 (a Regedit4 file's lines in Windows-1252
 // are given as their bytes).
 std::string MakeFile(Form form, std::string_view body) {
     switch (form) {
         case Form::Regedit4: return "REGEDIT4\r\n\r\n" + std::string(body);
-        case Form::Unicode5Utf16: {
+        case Form::Unicode5Utf16:
+        case Form::Unicode5Utf16NoBom: {
             std::vector<std::uint8_t> units =
                 Utf16("Windows Registry Editor Version 5.00\r\n\r\n" + std::string(body));
-            return "\xFF\xFE" + std::string(units.begin(), units.end());
+            std::string bom = form == Form::Unicode5Utf16 ? "\xFF\xFE" : "";
+            return bom + std::string(units.begin(), units.end());
         }
         case Form::Unicode5Utf8Bom:
             return "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n" + std::string(body);
@@ -231,6 +239,9 @@ TEST(RegExportReader, RestoresEveryFormOfValueLine) {
          Text16(RegistryType::MultiString, std::string("a\0b\0\0", 5))},
         {"unicode string with an odd byte count", Form::Unicode5Utf16, R"("S"=hex(1):61,00,62)",
          "S", Raw(RegistryType::String, {0x61, 0x00, 0x62})},
+        {"UTF-16LE file without a byte-order mark", Form::Unicode5Utf16NoBom,
+         R"("E"=hex(2):78,00,00,00)", "E",
+         Text16(RegistryType::ExpandString, std::string("x\0", 2))},
         {"utf-8 file with a byte-order mark", Form::Unicode5Utf8Bom, "\"Grüße\"=\"straße\"",
          "Grüße", Sz("straße")},
         {"utf-8 file without a byte-order mark", Form::Unicode5Utf8, "\"Grüße\"=\"日本\"",
@@ -372,7 +383,7 @@ TEST(RegExportReader, RestoresWhatTheSystemRegistryEditorExported) {
         {"Count", Dword(42)},
         {"Empty", Sz("")},
         {"Expand", Text16(RegistryType::ExpandString,
-                          std::string("%SystemRoot%\\system32\\drivers\\etc\\hosts\0", 41))},
+                          std::string("%SystemRoot%\\system32\\drivers\\etc\\hosts") + '\0')},
         {"Folder", Sz("C:\\Program Files\\App\\")},
         {"Max", Dword(0xFFFFFFFF)},
         {"Multi", Text16(RegistryType::MultiString,
@@ -502,6 +513,27 @@ TEST(RegExportReader, PreparesEachKeyForTheRestore) {
     }
 }
 
+// A header whose path has an empty component names no key; the provider would fold it into a
+// neighbour ("A\\" into "A"), so the reader does not let it near one.
+TEST(RegExportReader, AKeyPathNoKeyCanHaveFails) {
+    const char* headers[] = {
+        "[HKEY_CURRENT_USER\\Software\\A\\\\]",
+        "[HKEY_CURRENT_USER\\\\Software\\A]",
+        "[HKEY_CURRENT_USER\\Software\\\\A]",
+    };
+    for (const char* header : headers) {
+        SCOPED_TRACE(header);
+        Scene scene;
+        scene.CreateKeyWithValue(RegRoot::CurrentUser, "Software\\A", "keep", Sz("me"));
+        auto before = scene.Everything();
+        ASSERT_TRUE(scene.Load(std::string(header) + "\r\n\"v\"=\"1\"\r\n").ok());
+        ExpectUnchanged(scene, before, header);
+        ASSERT_EQ(scene.reader.Nodes().size(), 1u);
+        EXPECT_EQ(scene.reader.Nodes()[0].status, ExportNodeStatus::Failed);
+        EXPECT_TRUE(scene.reader.Failed());
+    }
+}
+
 TEST(RegExportReader, ViewOnlyShowsTheTreeAndWritesNothing) {
     Scene scene;
     scene.CreateKeyWithValue(RegRoot::CurrentUser, "Software\\Existing", "x", Sz("x"));
@@ -544,7 +576,7 @@ TEST(RegExportReader, FailedFlagIsClearedByTheNextLoad) {
 TEST(RegExportReader, ValueNodeTexts) {
     const std::string hundred(100, 'x');
     struct Case {
-        const char* line;
+        std::string line;
         std::string text;
     };
     const std::vector<Case> cases = {
@@ -564,16 +596,10 @@ TEST(RegExportReader, ValueNodeTexts) {
         // 2 + 127: cut to 128 - 2 - 3 characters and "...".
         {"\"n\"=\"" + std::string(127, 'y') + "\"", "n=" + std::string(123, 'y') + "..."},
         // Characters, not bytes.
-        {"\"n\"=\"" + std::string(63, 'y') + [] {
-             std::string s;
-             for (int i = 0; i < 63; ++i) s += "\u00E9";
-             return s;
-         }() + "\"",
-         "n=" + std::string(63, 'y') + [] {
-             std::string s;
-             for (int i = 0; i < 63; ++i) s += "\u00E9";
-             return s;
-         }()},
+        {"\"n\"=\"" + std::string(63, 'y') + Repeat("\u00E9", 63) + "\"",
+         "n=" + std::string(63, 'y') + Repeat("\u00E9", 63)},
+        {"\"n\"=\"" + std::string(63, 'y') + Repeat("\u00E9", 64) + "\"",
+         "n=" + std::string(63, 'y') + Repeat("\u00E9", 60) + "..."},
         {"\"" + hundred + "\"=\"" + hundred + "\"", hundred + "=" + std::string(24, 'x') + "..."},
         // A name longer than the limit leaves no room for data.
         {"\"" + std::string(130, 'n') + "\"=\"d\"", std::string(130, 'n') + "=..."},
@@ -819,6 +845,7 @@ TEST(RegExportReader, RestoresWhatTheWriterExported) {
                                  Raw(RegistryType::Binary, std::vector<std::uint8_t>(70, 0xAB)));
         testing::BranchSnapshot before = SnapshotBranch(scene.registry, RegRoot::CurrentUser, branch);
 
+        ASSERT_TRUE(scene.files.AddDirectories("C:\\Backups").ok());
         RegExportWriter writer(scene.context, scene.files);
         ASSERT_TRUE(writer.BeginExportFile(kFile));
         writer.ExportKey(RegRoot::CurrentUser, branch);

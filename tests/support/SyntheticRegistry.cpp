@@ -214,7 +214,7 @@ RegistryData RandomRegistryGenerator::Value(TextRange range, bool extremes) {
     };
     auto littleEndian = [](std::uint64_t number, std::size_t size) {
         std::vector<std::uint8_t> bytes(size);
-        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
+        for (std::size_t i = 0; i < size && i < 8; ++i) bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
         return bytes;
     };
     std::uint32_t roll = random_.Below(100);
@@ -300,10 +300,16 @@ BranchCounts RandomRegistryGenerator::Generate(RegistryPort& port, PredefinedKey
     int keysLeft = random_.Between(1, std::max(1, shape.maxKeys)) - 1;
     counts.keys = 1;
     FillKey(port, root, branch, 0, shape, counts, keysLeft);
-    if (!shape.extremes) return counts;
+    if (shape.extremes) AddExtremes(port, root, branch, shape, counts);
+    if (shape.crowdedKey) AddCrowdedKey(port, root, branch + "\\crowded", shape, counts);
+    return counts;
+}
 
-    // The extremes in one place: a chain of keys with names of the longest length down to the
-    // deepest level, the largest values at its end, and a key crowded with values beside it.
+// The extremes in one place: a chain of keys with names of the longest length down to the
+// deepest level, and the largest values at its end.
+void RandomRegistryGenerator::AddExtremes(RegistryPort& port, PredefinedKey root,
+                                          const std::string& branch,
+                                          const RandomBranchShape& shape, BranchCounts& counts) {
     std::string chain = branch;
     for (int level = 0; level < std::max(1, shape.maxDepth); ++level) {
         std::string name = Text(shape.text, kMaxKeyNameUnits, false);
@@ -334,15 +340,18 @@ BranchCounts RandomRegistryGenerator::Generate(RegistryPort& port, PredefinedKey
             if ((*deepest)->SetValue(name, data.type, data.bytes)) ++counts.values;
         }
     }
-    std::string crowded = branch + "\\crowded";
-    if (auto key = port.CreateKey(root, crowded, kAllAccess)) {
-        ++counts.keys;
-        for (int i = 0; i < kCrowdedKeyValues; ++i) {
-            RegistryData data = Value(shape.text, false);
-            if ((*key)->SetValue("v" + std::to_string(i), data.type, data.bytes)) ++counts.values;
-        }
+}
+
+void RandomRegistryGenerator::AddCrowdedKey(RegistryPort& port, PredefinedKey root,
+                                            const std::string& path,
+                                            const RandomBranchShape& shape, BranchCounts& counts) {
+    auto key = port.CreateKey(root, path, kAllAccess);
+    if (!key) return;
+    ++counts.keys;
+    for (int i = 0; i < kCrowdedKeyValues; ++i) {
+        RegistryData data = Value(shape.text, false);
+        if ((*key)->SetValue("v" + std::to_string(i), data.type, data.bytes)) ++counts.values;
     }
-    return counts;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -360,13 +369,13 @@ public:
         if (auto key = port_.CreateKey(root_, branch_, kAllAccess)) counts_.keys = 1;
         while (counts_.keys < shape.keys || counts_.values < shape.values) {
             std::uint32_t roll = random_.Below(100);
-            if (roll < 34) {
+            if (roll < 30) {
                 AddClass();
-            } else if (roll < 56) {
+            } else if (roll < 55) {
                 AddProduct();
-            } else if (roll < 70) {
+            } else if (roll < 75) {
                 AddUninstallEntry();
-            } else if (roll < 86) {
+            } else if (roll < 85) {
                 AddFileType();
             } else {
                 AddService();
@@ -446,6 +455,8 @@ private:
         return std::string(random_.Pick(kFolders)) + Word() + " " + Word() + "\\" + Word() +
                std::to_string(random_.Below(100)) + std::string(random_.Pick(kExtensions));
     }
+    // A number no other key of the branch has: names made with it never collide.
+    std::string Serial() { return std::to_string(++serial_); }
     std::string Version() {
         return std::to_string(random_.Between(1, 20)) + "." + std::to_string(random_.Below(10)) +
                "." + std::to_string(random_.Below(10000));
@@ -467,7 +478,7 @@ private:
     // A product with its settings: 2 to 4 keys below a vendor, 5 values each on average.
     void AddProduct() {
         std::string product = Word() + " " + std::to_string(random_.Below(400)) + "\\" + Word() +
-                              " " + Word() + "\\" + Version();
+                              " " + Word() + " " + Serial() + "\\" + Version();
         Key key = Create(product);
         SetText(key, "InstallLocation", ProgramPath());
         SetText(key, "Version", Version());
@@ -505,7 +516,7 @@ private:
 
     // A file type: the extension and its program id with an open command; 5 keys, 4 values.
     void AddFileType() {
-        std::string extension = "." + Word() + std::to_string(random_.Below(100000));
+        std::string extension = "." + Word() + Serial();
         std::string progId = Word() + "." + extension.substr(1) + ".1";
         Key key = Create("Classes\\" + extension);
         SetText(key, "", progId);
@@ -518,7 +529,7 @@ private:
 
     // A service with its parameters and security descriptor: 3 keys, 10 values.
     void AddService() {
-        std::string service = "Services\\" + Word() + std::to_string(random_.Below(1000000));
+        std::string service = "Services\\" + Word() + Serial();
         Key key = Create(service);
         SetText(key, "ImagePath", "%SystemRoot%\\system32\\svchost.exe -k " + Word(),
                 RegistryType::ExpandString);
@@ -541,6 +552,7 @@ private:
     std::string branch_;
     SeededRandom random_;
     std::unordered_set<std::string> created_;
+    std::uint64_t serial_ = 0;
     LargeRegistryCounts counts_;
 };
 

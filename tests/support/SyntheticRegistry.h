@@ -43,12 +43,14 @@ enum class TextRange { Ascii, Latin1, AnyScript };
 
 struct RandomBranchShape {
     int maxDepth = 8;         // levels of keys below the branch key
-    int maxKeys = 24;         // keys in the whole branch, the branch key included
+    int maxKeys = 16;         // keys in the whole branch, the branch key included
     int maxValuesPerKey = 7;  // values of one key
     TextRange text = TextRange::AnyScript;
     // Also the extremes: 100 KB binaries, multi-strings of many KB, key names of 255 and value
-    // names of 16383 characters, and one key with more values than the backup view shows.
+    // names of 16383 characters.
     bool extremes = false;
+    // One key with more values than the backup view shows one by one.
+    bool crowdedKey = false;
 };
 
 struct BranchCounts {
@@ -79,6 +81,10 @@ private:
     std::string Text(TextRange text, std::size_t maxUnits, bool allowControl);
     void AppendCharacter(std::string& text, TextRange range, bool allowControl);
     std::vector<std::uint8_t> StringBytes(TextRange text, bool extremes, bool multi);
+    void AddExtremes(RegistryPort& port, PredefinedKey root, const std::string& branch,
+                     const RandomBranchShape& shape, BranchCounts& counts);
+    void AddCrowdedKey(RegistryPort& port, PredefinedKey root, const std::string& path,
+                       const RandomBranchShape& shape, BranchCounts& counts);
     void FillKey(RegistryPort& port, PredefinedKey root, const std::string& path, int depth,
                  const RandomBranchShape& shape, BranchCounts& counts, int& keysLeft);
 

@@ -32,17 +32,20 @@ public:
         std::error_code error;
         std::filesystem::path host = std::filesystem::absolute(std::string(argument), error);
         if (error || argument.empty()) {
-            return MakeError(ErrorCode::InvalidData, "not a file path: \"" + std::string(argument) + "\"");
+            return MakeError(ErrorCode::InvalidData,
+                             "not a file path: \"" + std::string(argument) + "\"");
         }
         host = host.lexically_normal();
         if (!host.has_filename()) {
-            return MakeError(ErrorCode::InvalidData, "not a file path: \"" + std::string(argument) + "\"");
+            return MakeError(ErrorCode::InvalidData,
+                             "not a file path: \"" + std::string(argument) + "\"");
         }
         const std::string folder = host.parent_path().string();
         std::optional<std::string> mapped = commandLineFiles_.ToWindowsPath(folder);
         if (!mapped || mapped->size() != 3) {  // "Z:\": the folder is a drive of its own
             if (nextLetter_ < 'A') {
-                return MakeError(ErrorCode::Unsupported, "too many folders named on the command line");
+                return MakeError(ErrorCode::Unsupported,
+                                 "too many folders named on the command line");
             }
             commandLineFiles_.MapDrive(nextLetter_--, folder, DriveType::Fixed);
         }
@@ -78,7 +81,8 @@ public:
 
 private:
     RegistryContext RegistryContextOf() {
-        return RegistryContext{registry_, RegistryViewFlags{true, true}, &environment_.AnsiCodePage()};
+        return RegistryContext{registry_, RegistryViewFlags{true, true},
+                               &environment_.AnsiCodePage()};
     }
 
     // Errors name the files by the host paths the user gave, not by their internal drives.
