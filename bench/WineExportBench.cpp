@@ -4,7 +4,7 @@
 // stands on. bench/wine-export.sh runs it and times Wine's own "reg export" beside it.
 //
 // Usage: kestrover_bench_wine_export.exe [--key ROOT\PATH] [--repeat N] [--out FILE]
-//            [--only walk|export|none] [--populate KEYS]
+//            [--only walk|raw|export|none] [--populate KEYS]
 //   --populate KEYS  first fills HKLM\Software\KestroverBench with a synthetic branch of about
 //                    KEYS keys (three values a key), unless it is there already
 #include <cstdio>
@@ -20,6 +20,10 @@
 #include "registry/RegRoot.h"
 #include "registry/RegistryProvider.h"
 #include "support/SyntheticRegistry.h"
+
+// The raw walk below is a benchmark reference on advapi32 itself, beside the port.
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace kestrover::bench {
 namespace {
@@ -63,6 +67,50 @@ void PortWalk(RegistryPort& port, RegRoot root, const std::string& path, WalkTot
     }
 }
 
+// For comparison only, the fewest calls advapi32 allows: subkeys opened relative to their
+// parent's handle, one RegQueryInfoKeyW per key whose counts end the enumerations (no call that
+// answers "no more items"), values read with their data while they are enumerated.
+void RawWalk(HKEY parent, const std::wstring& name, WalkTotals& totals) {
+    ++totals.keys;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+        ++totals.unreadable;
+        return;
+    }
+    DWORD subkeyCount = 0, subkeyNameLength = 0, valueCount = 0, valueNameLength = 0,
+          valueDataSize = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, &subkeyNameLength,
+                           nullptr, &valueCount, &valueNameLength, &valueDataSize, nullptr,
+                           nullptr) != ERROR_SUCCESS) {
+        ::RegCloseKey(key);
+        ++totals.unreadable;
+        return;
+    }
+    std::wstring buffer(std::max(subkeyNameLength, valueNameLength) + 1, L'\0');
+    std::vector<BYTE> data(std::max<DWORD>(valueDataSize, 1));
+    for (DWORD index = 0; index < valueCount; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (::RegEnumValueW(key, index, buffer.data(), &length, nullptr, &type, data.data(),
+                            &size) == ERROR_SUCCESS) {
+            ++totals.values;
+            totals.dataSize += size;
+        }
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD index = 0; index < subkeyCount; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        if (::RegEnumKeyExW(key, index, buffer.data(), &length, nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS) {
+            subkeys.emplace_back(buffer.data(), length);
+        }
+    }
+    for (const std::wstring& subkey : subkeys) RawWalk(key, subkey, totals);
+    ::RegCloseKey(key);
+}
+
 // The same through RegistryProvider's interface, value by value: the value names, then one
 // query per value.
 void ProviderWalk(RegistryProvider& provider, const std::string& path, WalkTotals& totals) {
@@ -101,7 +149,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options& options) {
         } else {
             std::fprintf(stderr,
                          "usage: kestrover_bench_wine_export.exe [--key ROOT\\PATH] [--repeat N] "
-                         "[--out FILE] [--only walk|export|none] [--populate KEYS]\n");
+                         "[--out FILE] [--only walk|raw|export|none] [--populate KEYS]\n");
             return false;
         }
     }
@@ -167,6 +215,16 @@ int Run(const Options& options) {
         std::printf("export %.3f s\n", seconds);
         return 0;
     }
+    if (options.only == "raw") {
+        WalkTotals totals;
+        Stopwatch watch;
+        std::u16string units = Utf8ToUtf16(key->path);
+        RawWalk(Win32Registry::RootHandle(key->root), std::wstring(units.begin(), units.end()),
+                totals);
+        std::printf("raw walk %.3f s, %zu keys, %zu values\n", watch.Seconds(), totals.keys,
+                    totals.values);
+        return 0;
+    }
     if (options.only == "walk") {
         WalkTotals totals;
         Stopwatch watch;
@@ -176,6 +234,7 @@ int Run(const Options& options) {
         return 0;
     }
 
+    std::vector<double> rawWalks;
     std::vector<double> portWalks;
     std::vector<double> providerWalks;
     std::vector<double> exports;
@@ -186,6 +245,13 @@ int Run(const Options& options) {
         Stopwatch portWatch;
         PortWalk(ports.registry, key->root, key->path, walked);
         portWalks.push_back(portWatch.Seconds());
+
+        WalkTotals rawTotals;
+        Stopwatch rawWatch;
+        std::u16string units = Utf8ToUtf16(key->path);
+        RawWalk(Win32Registry::RootHandle(key->root), std::wstring(units.begin(), units.end()),
+                rawTotals);
+        rawWalks.push_back(rawWatch.Seconds());
 
         WalkTotals providerTotals;
         RegistryProvider provider(context);
@@ -211,11 +277,17 @@ int Run(const Options& options) {
     std::printf("Median of %d runs:\n", options.repeat);
     PrintTiming("bare Win32 walk (port)", portWalks, walked.keys, walked.values, 0);
     PrintTiming("walk via RegistryProvider", providerWalks, walked.keys, walked.values, 0);
+    PrintTiming("raw advapi32 walk", rawWalks, walked.keys, walked.values, 0);
     PrintTiming("export (backup mode)", exports, walked.keys, walked.values, fileSize);
     std::printf("Ratios:\n");
     PrintRatio("export / bare Win32 walk", Median(exports), Median(portWalks), kWalkTarget);
     std::printf("  %-34s %6.2fx  (information)\n", "export / provider walk",
                 Median(exports) / Median(providerWalks));
+    std::printf("  %-34s %6.2fx  (information)\n", "export / raw advapi32 walk",
+                Median(exports) / Median(rawWalks));
+    std::printf("  %-34s %6.2fx  (information)\n", "bare Win32 walk / raw advapi32 walk",
+                Median(portWalks) / Median(rawWalks));
+    std::printf("BENCH raw_walk_seconds %.6f\n", Median(rawWalks));
     // A line for the script: the internal export time, to set beside "reg export".
     std::printf("BENCH export_seconds %.6f\n", Median(exports));
     return 0;

@@ -243,6 +243,10 @@ int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode
         err << "kestrover-cli: some keys could not be written (marked !)\n";
         return 1;
     }
+    if (mode == LoadMode::Restore && reader.SectionsAbandoned()) {
+        err << "kestrover-cli: some values could not be written (bad data or refused)\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -109,7 +109,7 @@ ExportLines ReadExportLines(std::span<const std::uint8_t> bytes, const TextCodec
 // root, a "[-HKEY_...]" deletion header, no closing bracket, junk) is shown, never restored.
 struct SectionKey {
     std::optional<RegRoot> root;
-    std::string path;  // below the root, without a trailing backslash
+    std::string path;  // below the root, the header's one trailing backslash removed
 };
 
 SectionKey ParseSectionHeader(std::string_view header) {

@@ -664,7 +664,16 @@ private:
             : inner_(std::move(inner)), refused_(refused) {}
         Result<std::vector<std::string>> SubkeyNames() override { return inner_->SubkeyNames(); }
         Result<std::vector<std::string>> ValueNames() override { return inner_->ValueNames(); }
-        Result<std::vector<RegistryValue>> Values() override { return inner_->Values(); }
+        // The one-pass read fails as a whole when the refused value is in the key, so the
+        // writer falls back to reading value by value.
+        Result<std::vector<RegistryValue>> Values() override {
+            auto values = inner_->Values();
+            if (!values) return values;
+            for (const RegistryValue& value : *values) {
+                if (value.name == refused_) return MakeError(ErrorCode::Io, "value unreadable");
+            }
+            return values;
+        }
         Result<RegistryData> QueryValue(std::string_view name) override {
             if (name == refused_) return MakeError(ErrorCode::NotFound, "value vanished");
             return inner_->QueryValue(name);
