@@ -114,10 +114,11 @@ int Run(const Options& options) {
         testing::BuildLargeRegistry(registry, kRoot, kBranch, options.shape);
     double buildSeconds = building.Seconds();
     registry.ClearAccessLog();
-    std::printf("Synthetic registry: HKEY_LOCAL_MACHINE\\%s, %s keys, %s values, %s of value "
-                "data (built in %.2f s)\n",
-                kBranch, Grouped(built.keys).c_str(), Grouped(built.values).c_str(),
-                Megabytes(static_cast<double>(built.dataSize)).c_str(), buildSeconds);
+    std::printf(
+        "Synthetic registry: HKEY_LOCAL_MACHINE\\%s, %s keys, %s values, %s of value "
+        "data (built in %.2f s)\n",
+        kBranch, Grouped(built.keys).c_str(), Grouped(built.values).c_str(),
+        Megabytes(static_cast<double>(built.dataSize)).c_str(), buildSeconds);
 
     std::vector<double> walkTimes;
     std::vector<double> exportTimes;

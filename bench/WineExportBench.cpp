@@ -80,8 +80,8 @@ void RawWalk(HKEY parent, const std::wstring& name, WalkTotals& totals) {
     }
     DWORD subkeyCount = 0, subkeyNameLength = 0, valueCount = 0, valueNameLength = 0,
           valueDataSize = 0;
-    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, &subkeyNameLength,
-                           nullptr, &valueCount, &valueNameLength, &valueDataSize, nullptr,
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeyCount, &subkeyNameLength, nullptr,
+                           &valueCount, &valueNameLength, &valueDataSize, nullptr,
                            nullptr) != ERROR_SUCCESS) {
         ::RegCloseKey(key);
         ++totals.unreadable;
@@ -271,7 +271,8 @@ int Run(const Options& options) {
 
     std::printf("Branch %s: %s keys (%zu unreadable), %s values, %s of value data\n",
                 key->FullText().c_str(), Grouped(walked.keys).c_str(), walked.unreadable,
-                Grouped(walked.values).c_str(), Megabytes(static_cast<double>(walked.dataSize)).c_str());
+                Grouped(walked.values).c_str(),
+                Megabytes(static_cast<double>(walked.dataSize)).c_str());
     std::printf("Export file: %s, %s, %s\n", options.out.c_str(), Megabytes(fileSize).c_str(),
                 form == ExportFileForm::Regedit4 ? "REGEDIT4" : "Unicode (UTF-16LE)");
     std::printf("Median of %d runs:\n", options.repeat);

@@ -3,23 +3,26 @@
 # a bare Win32 walk of the same key (inside kestrover_bench_wine_export.exe) and Wine's own
 # "reg export" of it (as whole processes, timed here beside ours).
 #
-# Usage: bench/wine-export.sh [--build DIR] [--populate KEYS] [--repeat N]
+# Usage: bench/wine-export.sh [--build DIR] [--prefix DIR] [--populate KEYS] [--repeat N]
 #   --build DIR      the Windows build with the benchmark (default build/windows-bench), made by
 #                    cmake --preset windows -B build/windows-bench -DKESTROVER_BUILD_BENCHMARKS=ON
 #                    cmake --build build/windows-bench --target kestrover_bench_wine_export
+#   --prefix DIR     the Wine prefix to use, made on first use (default: bench-wineprefix in the build)
 #   --populate KEYS  first adds a synthetic branch of about KEYS keys (three values a key) below
 #                    HKLM\Software\KestroverBench, once per prefix (default 20000; 0: none), so
 #                    that the figures are not only Wine start-up
-#   --repeat N       runs of each measurement; medians are reported (default 3)
+#   --repeat N       runs of each measurement, interleaved; medians are reported (default 5)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/windows-bench"
 populate=20000
-repeat=3
+repeat=5
+prefix=
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build="$(cd "$2" && pwd)"; shift 2 ;;
+    --prefix) prefix="$2"; shift 2 ;;
     --populate) populate="$2"; shift 2 ;;
     --repeat) repeat="$2"; shift 2 ;;
     *) sed -n '2,14p' "$0" >&2; exit 2 ;;
@@ -29,12 +32,15 @@ done
 exe="$build/bench/kestrover_bench_wine_export.exe"
 if [ ! -f "$exe" ]; then
   echo "no $exe; build it first:" >&2
-  sed -n '7,8p' "$0" >&2
+  echo "  cmake --preset windows -B build/windows-bench -DKESTROVER_BUILD_BENCHMARKS=ON" >&2
+  echo "  cmake --build build/windows-bench --target kestrover_bench_wine_export" >&2
   exit 1
 fi
 
 # A prefix of the benchmark's own, in the same environment as the Windows tests.
-prefix="$build/bench-wineprefix"
+prefix="${prefix:-$build/bench-wineprefix}"
+mkdir -p "$(dirname "$prefix")"
+prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
 "$root/scripts/wineprefix-setup" "$prefix" >/dev/null
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
@@ -48,6 +54,7 @@ fi
 
 seconds() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+minimum() { printf '%s\n' "$@" | sort -g | head -n 1; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { m = int((NR + 1) / 2); if (NR % 2) print v[m]; else printf "%.3f\n", (v[m] + v[m + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 # Section headers in an export file of either form (UTF-16LE with BOM, or ANSI).
@@ -100,5 +107,7 @@ whole=$(ratio "$ours" "$reg")
 printf '  %-40s %6sx  (target at most 1x): %s\n' "our export / reg export" "$whole" "$(verdict "$whole" 1)"
 net=$(ratio "$(elapsed "$startup" "$ours")" "$(elapsed "$startup" "$reg")")
 printf '  %-40s %6sx  (information)\n' "the same, our start-up taken off both" "$net"
+printf '  %-40s %6sx  (information)\n' "the same, fastest runs" \
+  "$(ratio "$(minimum "${ours_times[@]}")" "$(minimum "${reg_times[@]}")")"
 printf '  %-40s %6sx  (information)\n' "reg export / raw advapi32 walk" "$(ratio "$reg" "$raw")"
 printf '  %-40s %6sx  (information)\n' "our export / raw advapi32 walk" "$(ratio "$ours" "$raw")"

@@ -42,15 +42,16 @@ constexpr std::size_t kMaxValueNameUnits = 16383;
 constexpr int kCrowdedKeyValues = 4050;
 
 // Pieces that look like the syntax of an export file, dropped whole into names and texts.
+// clang-format off
 constexpr std::string_view kSyntaxPieces[] = {
     "=\"", "\"=", "\\\"", "\\\\", "\"", "\\", "=", "@", "@=", "[", "]", "[x]", "],[", ",",
     ", ", "hex:", "hex(2):", "hex(7):41,00,", "dword:00000001", "dword:", "hex(b):", ";", "\\,",
-    ",\\", "\"\"", "C:\\Program Files\\", "%SystemRoot%", "-HKEY_LOCAL_MACHINE", "REGEDIT4",
-};
+    ",\\", "\"\"", "C:\\Program Files\\", "%SystemRoot%", "-HKEY_LOCAL_MACHINE", "REGEDIT4"};
+// clang-format on
 
-constexpr char kAsciiSpecials[] = {' ', ',', '"', '\\', '=', '[', ']', '@', ';', '-', '.',
-                                   '%', '{', '}', '(', ')', '#', '$', '&', '\'', '_', '!',
-                                   '~', '*', '?', '/', ':', '+', '<', '>', '|', '^', '`'};
+constexpr char kAsciiSpecials[] = {' ', ',', '"', '\\', '=', '[', ']', '@', ';',  '-', '.',
+                                   '%', '{', '}', '(',  ')', '#', '$', '&', '\'', '_', '!',
+                                   '~', '*', '?', '/',  ':', '+', '<', '>', '|',  '^', '`'};
 
 // Latin-1 letters and signs, and the Windows-1252 extras above 0x80: all fit the code page.
 constexpr char32_t kLatin1[] = {0x00E9, 0x00E8, 0x00FC, 0x00DF, 0x00C4, 0x00F1, 0x00E5,
@@ -92,13 +93,20 @@ void RandomRegistryGenerator::AppendCharacter(std::string& text, TextRange range
         return;
     }
     if (range == TextRange::AnyScript && roll < 50) {
-        switch (random_.Below(5)) {
-            case 0: AppendUtf8(text, 0x0410 + random_.Below(0x40)); return;   // Cyrillic
-            case 1: AppendUtf8(text, 0x0391 + random_.Below(0x38)); return;   // Greek
-            case 2: AppendUtf8(text, 0x4E00 + random_.Below(0x5000)); return; // CJK
-            case 3: AppendUtf8(text, 0x1F600 + random_.Below(0x50)); return;  // emoji
-            default: AppendUtf8(text, 0xAC00 + random_.Below(0x2000)); return; // Hangul
-        }
+        struct Script {
+            char32_t first;
+            std::uint32_t count;
+        };
+        static constexpr Script kScripts[] = {
+            {0x0410, 0x40},    // Cyrillic
+            {0x0391, 0x38},    // Greek
+            {0x4E00, 0x5000},  // CJK
+            {0x1F600, 0x50},   // emoji, outside the BMP
+            {0xAC00, 0x2000},  // Hangul
+        };
+        const Script& script = random_.Pick(kScripts);
+        AppendUtf8(text, script.first + random_.Below(script.count));
+        return;
     }
     static constexpr char kAlphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -130,8 +138,9 @@ std::string RandomRegistryGenerator::Text(TextRange range, std::size_t units, bo
 }
 
 std::string RandomRegistryGenerator::KeyName(TextRange range, bool extremes) {
-    std::size_t units = extremes && random_.Percent(15) ? kMaxKeyNameUnits
-                                                        : static_cast<std::size_t>(random_.Between(1, 16));
+    std::size_t units = extremes && random_.Percent(15)
+                            ? kMaxKeyNameUnits
+                            : static_cast<std::size_t>(random_.Between(1, 16));
     for (;;) {
         std::string name = Text(range, units, false);
         // Windows keeps backslashes out of key names: they separate the path.
@@ -141,11 +150,12 @@ std::string RandomRegistryGenerator::KeyName(TextRange range, bool extremes) {
 }
 
 std::string RandomRegistryGenerator::ValueName(TextRange range, bool extremes) {
+    // clang-format off
     static constexpr std::string_view kAwkwardNames[] = {
         "@", "=", "\"", "\\", "a\\", "C:\\App\\", "C:\\Program Files\\Vendor\\", "=\"", "\"=",
         "@=", "[x]", " ", "dword:00000001", "hex:00", "a=b", "a\"=\"b", "\\\\server\\share",
-        "\"quoted\"", "trailing=", "hex(2):41", ";comment", "x\\\"y",
-    };
+        "\"quoted\"", "trailing=", "hex(2):41", ";comment", "x\\\"y"};
+    // clang-format on
     std::uint32_t roll = random_.Below(100);
     if (roll < 10) return {};  // the default value
     if (roll < 22) return std::string(random_.Pick(kAwkwardNames));
@@ -162,34 +172,43 @@ std::vector<std::uint8_t> RandomRegistryGenerator::StringBytes(TextRange range, 
         int count = random_.Between(0, 5);
         if (extremes && random_.Percent(30)) count = random_.Between(150, 600);  // many KB
         for (int i = 0; i < count; ++i) {
-            std::string item = random_.Percent(10) ? std::string()
-                                                   : Text(range, random_.Between(1, 30), true);
+            std::string item =
+                random_.Percent(10) ? std::string() : Text(range, random_.Between(1, 30), true);
             AppendUnits(bytes, Utf8ToUtf16(item));
             AppendUnits(bytes, std::u16string(1, u'\0'));
         }
         AppendUnits(bytes, std::u16string(1, u'\0'));
     } else {
         std::size_t units = static_cast<std::size_t>(random_.Between(0, 40));
-        if (extremes && random_.Percent(20)) units = static_cast<std::size_t>(random_.Between(3000, 20000));
+        if (extremes && random_.Percent(20)) {
+            units = static_cast<std::size_t>(random_.Between(3000, 20000));
+        }
         bytes = ToUtf16Bytes(Text(range, units, random_.Percent(30)), true);
     }
+    auto unit = [](char16_t character) { return std::u16string(1, character); };
+    // Half of the data keeps its one terminator; the rest takes one of the odd forms.
     switch (random_.Below(14)) {
-        case 0: bytes.clear(); break;                                 // no data at all
-        case 1: if (bytes.size() >= 2) bytes.resize(bytes.size() - 2); break;  // no terminator
-        case 2: bytes.push_back(static_cast<std::uint8_t>(random_.Below(256))); break;  // odd
+        case 0: {  // no data at all
+            bytes.clear();
+            break;
+        }
+        case 1: {  // no terminator
+            if (bytes.size() >= 2) bytes.resize(bytes.size() - 2);
+            break;
+        }
+        case 2: {  // an odd byte count
+            bytes.push_back(static_cast<std::uint8_t>(random_.Below(256)));
+            break;
+        }
         case 3: {  // an embedded zero character, more text after it
             std::vector<std::uint8_t> tail = ToUtf16Bytes(Text(range, 3, false), true);
             if (bytes.size() >= 2) bytes.resize(bytes.size() - 2);
-            AppendUnits(bytes, std::u16string(1, u'\0'));
+            AppendUnits(bytes, unit(u'\0'));
             bytes.insert(bytes.end(), tail.begin(), tail.end());
             break;
         }
-        case 4: AppendUnits(bytes, std::u16string(1, u'\0')); break;  // two terminators
-        case 6: {  // a lone surrogate, which no UTF-8 text can hold
-            std::vector<std::uint8_t> lone;
-            AppendUnits(lone, std::u16string(1, random_.Percent(50) ? char16_t(0xD83D) : char16_t(0xDC00)));
-            std::size_t at = std::min<std::size_t>(bytes.size() & ~std::size_t{1}, 2 * random_.Below(4));
-            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), lone.begin(), lone.end());
+        case 4: {  // two terminators
+            AppendUnits(bytes, unit(u'\0'));
             break;
         }
         case 5: {  // a line break inside the text
@@ -200,7 +219,16 @@ std::vector<std::uint8_t> RandomRegistryGenerator::StringBytes(TextRange range, 
             bytes.insert(bytes.begin(), broken.begin(), broken.end());
             break;
         }
-        default: break;  // plain text with its one terminator
+        case 6: {  // a lone surrogate, which no UTF-8 text can hold
+            std::vector<std::uint8_t> lone;
+            AppendUnits(lone, unit(random_.Percent(50) ? char16_t{0xD83D} : char16_t{0xDC00}));
+            std::size_t at =
+                std::min<std::size_t>(bytes.size() & ~std::size_t{1}, 2 * random_.Below(4));
+            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), lone.begin(), lone.end());
+            break;
+        }
+        default:
+            break;
     }
     return bytes;
 }
@@ -214,7 +242,9 @@ RegistryData RandomRegistryGenerator::Value(TextRange range, bool extremes) {
     };
     auto littleEndian = [](std::uint64_t number, std::size_t size) {
         std::vector<std::uint8_t> bytes(size);
-        for (std::size_t i = 0; i < size && i < 8; ++i) bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
+        for (std::size_t i = 0; i < size && i < 8; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(number >> (8 * i));
+        }
         return bytes;
     };
     std::uint32_t roll = random_.Below(100);
@@ -257,8 +287,8 @@ RegistryData RandomRegistryGenerator::Value(TextRange range, bool extremes) {
         data.bytes = randomBytes(random_.Below(80));
     } else {
         // Types no registry function names, as some drivers and installers store.
-        static constexpr std::uint32_t kUnnamedTypes[] = {12, 0x7FFF, 0xFFFF, 0x10000, 0x80000001,
-                                                          0xFFFFFFFF};
+        static constexpr std::uint32_t kUnnamedTypes[] = {12,      0x7FFF,     0xFFFF,
+                                                          0x10000, 0x80000001, 0xFFFFFFFF};
         data.type = random_.Pick(kUnnamedTypes);
         data.bytes = randomBytes(random_.Below(30));
     }
@@ -308,8 +338,8 @@ BranchCounts RandomRegistryGenerator::Generate(RegistryPort& port, PredefinedKey
 // The extremes in one place: a chain of keys with names of the longest length down to the
 // deepest level, and the largest values at its end.
 void RandomRegistryGenerator::AddExtremes(RegistryPort& port, PredefinedKey root,
-                                          const std::string& branch,
-                                          const RandomBranchShape& shape, BranchCounts& counts) {
+                                          const std::string& branch, const RandomBranchShape& shape,
+                                          BranchCounts& counts) {
     std::string chain = branch;
     for (int level = 0; level < std::max(1, shape.maxDepth); ++level) {
         std::string name = Text(shape.text, kMaxKeyNameUnits, false);
@@ -331,10 +361,12 @@ void RandomRegistryGenerator::AddExtremes(RegistryPort& port, PredefinedKey root
         }
         AppendUnits(multi, std::u16string(1, u'\0'));
         largest.push_back({"multi 12 KB", RegistryData{RegistryType::MultiString, multi}});
-        largest.push_back({"expand 8000", RegistryData{RegistryType::ExpandString,
-                                                       ToUtf16Bytes(Text(shape.text, 8000, false), true)}});
-        largest.push_back({"text 20000", RegistryData{RegistryType::String,
-                                                      ToUtf16Bytes(Text(shape.text, 20000, false), true)}});
+        largest.push_back(
+            {"expand 8000", RegistryData{RegistryType::ExpandString,
+                                         ToUtf16Bytes(Text(shape.text, 8000, false), true)}});
+        largest.push_back(
+            {"text 20000", RegistryData{RegistryType::String,
+                                        ToUtf16Bytes(Text(shape.text, 20000, false), true)}});
         largest.push_back({"", RegistryData{RegistryType::String, ToUtf16Bytes("", true)}});
         for (const auto& [name, data] : largest) {
             if ((*deepest)->SetValue(name, data.type, data.bytes)) ++counts.values;
@@ -343,8 +375,8 @@ void RandomRegistryGenerator::AddExtremes(RegistryPort& port, PredefinedKey root
 }
 
 void RandomRegistryGenerator::AddCrowdedKey(RegistryPort& port, PredefinedKey root,
-                                            const std::string& path,
-                                            const RandomBranchShape& shape, BranchCounts& counts) {
+                                            const std::string& path, const RandomBranchShape& shape,
+                                            BranchCounts& counts) {
     auto key = port.CreateKey(root, path, kAllAccess);
     if (!key) return;
     ++counts.keys;
@@ -442,9 +474,10 @@ private:
     }
     std::string Word() {
         static constexpr std::string_view kWords[] = {
-            "Contoso", "Fabrikam", "Northwind", "Adventure", "Litware", "Proseware", "Tailspin",
-            "Wingtip", "Graphic", "Media", "Office", "Update", "Player", "Studio", "Viewer",
-            "Sync", "Cloud", "Audio", "Print", "Shell", "Helper", "Service", "Tools", "Runtime"};
+            "Contoso",  "Fabrikam", "Northwind", "Adventure", "Litware", "Proseware",
+            "Tailspin", "Wingtip",  "Graphic",   "Media",     "Office",  "Update",
+            "Player",   "Studio",   "Viewer",    "Sync",      "Cloud",   "Audio",
+            "Print",    "Shell",    "Helper",    "Service",   "Tools",   "Runtime"};
         return std::string(random_.Pick(kWords));
     }
     std::string ProgramPath() {
@@ -492,9 +525,12 @@ private:
             for (int v = 0; v < values; ++v) {
                 std::string name = Word() + std::to_string(v);
                 std::uint32_t kind = random_.Below(10);
-                if (kind < 5) SetText(section, name, ProgramPath());
-                else if (kind < 8) SetDword(section, name, static_cast<std::uint32_t>(random_.Next()));
-                else SetBinary(section, name, 8 + random_.Below(120));
+                if (kind < 5)
+                    SetText(section, name, ProgramPath());
+                else if (kind < 8)
+                    SetDword(section, name, static_cast<std::uint32_t>(random_.Next()));
+                else
+                    SetBinary(section, name, 8 + random_.Below(120));
             }
         }
     }
@@ -601,19 +637,32 @@ void SnapshotKeyAndBelow(RegistryPort& port, PredefinedKey root, const std::stri
 
 const char* TypeName(std::uint32_t type) {
     switch (type) {
-        case RegistryType::None: return "REG_NONE";
-        case RegistryType::String: return "REG_SZ";
-        case RegistryType::ExpandString: return "REG_EXPAND_SZ";
-        case RegistryType::Binary: return "REG_BINARY";
-        case RegistryType::Dword: return "REG_DWORD";
-        case RegistryType::DwordBigEndian: return "REG_DWORD_BIG_ENDIAN";
-        case RegistryType::Link: return "REG_LINK";
-        case RegistryType::MultiString: return "REG_MULTI_SZ";
-        case RegistryType::ResourceList: return "REG_RESOURCE_LIST";
-        case RegistryType::FullResourceDescriptor: return "REG_FULL_RESOURCE_DESCRIPTOR";
-        case RegistryType::ResourceRequirementsList: return "REG_RESOURCE_REQUIREMENTS_LIST";
-        case RegistryType::Qword: return "REG_QWORD";
-        default: return "type";
+        case RegistryType::None:
+            return "REG_NONE";
+        case RegistryType::String:
+            return "REG_SZ";
+        case RegistryType::ExpandString:
+            return "REG_EXPAND_SZ";
+        case RegistryType::Binary:
+            return "REG_BINARY";
+        case RegistryType::Dword:
+            return "REG_DWORD";
+        case RegistryType::DwordBigEndian:
+            return "REG_DWORD_BIG_ENDIAN";
+        case RegistryType::Link:
+            return "REG_LINK";
+        case RegistryType::MultiString:
+            return "REG_MULTI_SZ";
+        case RegistryType::ResourceList:
+            return "REG_RESOURCE_LIST";
+        case RegistryType::FullResourceDescriptor:
+            return "REG_FULL_RESOURCE_DESCRIPTOR";
+        case RegistryType::ResourceRequirementsList:
+            return "REG_RESOURCE_REQUIREMENTS_LIST";
+        case RegistryType::Qword:
+            return "REG_QWORD";
+        default:
+            return "type";
     }
 }
 

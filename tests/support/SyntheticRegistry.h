@@ -101,7 +101,7 @@ struct LargeRegistryShape {
 };
 
 struct LargeRegistryCounts {
-    std::size_t keys = 0;    // keys created, the branch key included
+    std::size_t keys = 0;  // keys created, the branch key included
     std::size_t values = 0;
     std::size_t dataSize = 0;  // bytes of value data
 };
