@@ -4,6 +4,7 @@
 #include "platform/win32/Win32Registry.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -25,8 +26,11 @@ namespace {
 // forever: after this many larger buffers the read gives up.
 constexpr unsigned kMaxRetries = 32;
 
-// Longest names and data in a key, in characters without the terminator and in bytes.
+// Counts and longest names and data in a key, in characters without the terminator and in
+// bytes.
 struct KeyLimits {
+    DWORD subkeyCount = 0;
+    DWORD valueCount = 0;
     DWORD subkeyNameLength = 0;
     DWORD valueNameLength = 0;
     DWORD valueDataSize = 0;
@@ -48,7 +52,8 @@ public:
     Result<std::vector<std::string>> SubkeyNames() override {
         Result<KeyLimits> limits = QueryLimits();
         if (!limits) return limits.error();
-        return EnumerateNames(limits->subkeyNameLength, "enumerate subkeys of ",
+        return EnumerateNames(limits->subkeyCount, limits->subkeyNameLength,
+                              "enumerate subkeys of ",
                               [this](DWORD index, wchar_t* name, DWORD* length) {
                                   return ::RegEnumKeyExW(key_.get(), index, name, length, nullptr,
                                                          nullptr, nullptr, nullptr);
@@ -58,7 +63,8 @@ public:
     Result<std::vector<std::string>> ValueNames() override {
         Result<KeyLimits> limits = QueryLimits();
         if (!limits) return limits.error();
-        return EnumerateNames(limits->valueNameLength, "enumerate values of ",
+        return EnumerateNames(limits->valueCount, limits->valueNameLength,
+                              "enumerate values of ",
                               [this](DWORD index, wchar_t* name, DWORD* length) {
                                   return ::RegEnumValueW(key_.get(), index, name, length, nullptr,
                                                          nullptr, nullptr, nullptr);
@@ -69,10 +75,12 @@ public:
         Result<KeyLimits> limits = QueryLimits();
         if (!limits) return limits.error();
         std::vector<RegistryValue> values;
+        values.reserve(limits->valueCount);
         std::wstring name(limits->valueNameLength + 1, L'\0');
         // Never zero bytes: a null data pointer would ask for no data at all.
         std::vector<std::uint8_t> data(std::max<DWORD>(limits->valueDataSize, 1));
         for (DWORD index = 0, retries = 0;;) {
+            if (index >= limits->valueCount) return values;
             DWORD nameLength = static_cast<DWORD>(name.size());
             DWORD dataSize = static_cast<DWORD>(data.size());
             DWORD type = REG_NONE;
@@ -137,6 +145,7 @@ public:
         } else if (bytes.empty()) {
             data = nullptr;
         }
+        limits_.reset();
         LSTATUS status = ::RegSetValueExW(key_.get(), ToWide(name).c_str(), 0, type, data,
                                           static_cast<DWORD>(bytes.size()));
         if (status != ERROR_SUCCESS) {
@@ -147,6 +156,7 @@ public:
 
     Status DeleteValue(std::string_view name) override {
         if (HasZeroCharacter(name)) return ZeroCharacterError("delete value");
+        limits_.reset();
         LSTATUS status = ::RegDeleteValueW(key_.get(), ToWide(name).c_str());
         if (status != ERROR_SUCCESS) {
             return MakeWin32Error(status, "delete value \"" + std::string(name) + "\" of " + path_);
@@ -158,6 +168,7 @@ public:
         if (HasZeroCharacter(name)) return ZeroCharacterError("delete subkey");
         // RegDeleteKeyExW with an empty name deletes the open key itself, not a subkey.
         if (name.empty()) return MakeError(ErrorCode::InvalidData, "delete subkey: empty name");
+        limits_.reset();
         LSTATUS status = ::RegDeleteKeyExW(key_.get(), ToWide(name).c_str(),
                                            viewFlags & KeyAccess::ViewFlags, 0);
         if (status != ERROR_SUCCESS) {
@@ -170,11 +181,14 @@ public:
 private:
     // Names by index until the registry has no more, in a buffer for the longest name.
     template <class Enumerate>
-    Result<std::vector<std::string>> EnumerateNames(DWORD longestName, const char* what,
-                                                    Enumerate enumerate) {
+    Result<std::vector<std::string>> EnumerateNames(DWORD count, DWORD longestName,
+                                                    const char* what, Enumerate enumerate) {
         std::vector<std::string> names;
+        names.reserve(count);
         std::wstring buffer(longestName + 1, L'\0');
-        for (DWORD index = 0, retries = 0;;) {
+        // The count the key gave ends the walk: one call fewer per key than asking until
+        // the registry has no more, and under Wine every call is a round trip.
+        for (DWORD index = 0, retries = 0; index < count;) {
             DWORD length = static_cast<DWORD>(buffer.size());
             LSTATUS status = enumerate(index, buffer.data(), &length);
             if (status == ERROR_NO_MORE_ITEMS) return names;
@@ -187,19 +201,31 @@ private:
             ++index;
             retries = 0;
         }
+        return names;
     }
 
+    // A walk lists a key's subkeys and then its values, and both need these figures: the
+    // answer of one query serves the next listing once, so a walk asks once per key and a
+    // later listing asks afresh.
     Result<KeyLimits> QueryLimits() {
+        if (limits_) {
+            KeyLimits cached = *limits_;
+            limits_.reset();
+            return cached;
+        }
         KeyLimits limits;
         LSTATUS status = ::RegQueryInfoKeyW(
-            key_.get(), nullptr, nullptr, nullptr, nullptr, &limits.subkeyNameLength, nullptr,
-            nullptr, &limits.valueNameLength, &limits.valueDataSize, nullptr, nullptr);
+            key_.get(), nullptr, nullptr, nullptr, &limits.subkeyCount, &limits.subkeyNameLength,
+            nullptr, &limits.valueCount, &limits.valueNameLength, &limits.valueDataSize, nullptr,
+            nullptr);
         if (status != ERROR_SUCCESS) return MakeWin32Error(status, "query key " + path_);
+        limits_ = limits;
         return limits;
     }
 
     UniqueKey key_;
     std::string path_;  // for error messages
+    std::optional<KeyLimits> limits_;
 };
 
 const char* RootName(PredefinedKey root) {
