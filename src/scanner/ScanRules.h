@@ -1,0 +1,83 @@
+// ScanRules: what the scan walker calls at its two fixed points of every key — the key rules
+// once the key's names are read, and the value rules once per value — and the context they
+// report through.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ports/FileSystemPort.h"
+#include "platform/ports/RegistryPort.h"
+#include "registry/RegRoot.h"
+#include "registry/RegistryProvider.h"
+#include "scanner/ResultCategory.h"
+#include "scanner/ScanEntrySink.h"
+
+namespace kestrover {
+
+// What a scan shares with its rules for its whole run. The driver owns it; CurrentRootIndex
+// changes from one root pass to the next and the flags are cleared on entering every key.
+struct ScanContext {
+    RegistryContext& registry;
+    FileSystemPort& fileSystem;
+    ScanEntrySink& sink;
+    // The category flags of the finding being built. The sink clears them after every entry,
+    // added or dropped; the walker clears them on entering every key.
+    CategoryFlags& flags;
+    // The fixed local drives ("C:\", upper case, sorted), rebuilt before every scan: file
+    // references on other drives are never checked.
+    const std::vector<std::string>& localDrives;
+    // Root number of the pass that is running: 0 classes root, 1 current user, 2 local
+    // machine, 3 users.
+    int currentRootIndex = 0;
+    // The "ActiveX/COM (CLSID)" box: whether the class behind an unused file type is reported.
+    bool reportComClasses = true;
+    // Moves the progress bar on by one; the rules call it for every value they examine in a
+    // key whose value names are file paths (shared DLLs, compatibility layers, fonts).
+    std::function<void()> advanceProgress;
+
+    // Adds one finding with the current flags and root; see ScanEntrySink::AddScanEntry.
+    bool AddScanEntry(std::string_view text, const FindingDetail& detail = {}) {
+        return sink.AddScanEntry(text, currentRootIndex, flags, detail);
+    }
+    void AdvanceProgress() {
+        if (advanceProgress) advanceProgress();
+    }
+};
+
+// One key as the walker hands it to the rules: open read-only, its names read once.
+struct KeyVisit {
+    RegRoot root;
+    // Open read-only on the key. Rules read through it; to look at other keys they use
+    // providers of their own, so that the rules after them still find this key open.
+    RegistryProvider& provider;
+    // The key path below the root as the provider opened it, no leading backslash.
+    std::string_view path;
+    // LastKeyName of the path ("K"); empty only for the root itself.
+    std::string_view keyName;
+    // Subkey names in enumeration order.
+    const std::vector<std::string>& subkeyNames;
+    // Every value with its type and bytes, in enumeration order ("" is the default value).
+    const std::vector<RegistryValue>& values;
+    // The rules' working data text ("D"), carried from one value to the next within the key.
+    // The walker sets it, on entering the key, to the key path lower-cased; the rules set or
+    // empty it as they go.
+    std::string data;
+};
+
+class ScanRules {
+public:
+    virtual ~ScanRules() = default;
+
+    // Called once per key whose name is not empty, after its subkey and value lists are read
+    // and before its values are walked.
+    virtual void ApplyKeyRules(ScanContext& context, KeyVisit& key) = 0;
+    // Called for every value of the key, in list order, unless the scan was stopped first.
+    // All the work for one value (its entry included) is done before this returns.
+    virtual void ApplyValueRules(ScanContext& context, KeyVisit& key,
+                                 const RegistryValue& value) = 0;
+};
+
+}  // namespace kestrover
