@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/ScanCommand.h"
 #include "core/Unicode.h"
 #include "platform/NativePlatform.h"
 
@@ -43,6 +44,17 @@ int Run(std::vector<std::string> arguments) {
     CLI::App* restore = app.add_subcommand(
         "restore", "Write an export file into the registry and show what was done");
     restore->add_option("file", options.file, "The export file")->required();
+
+    ScanCommandOptions scanOptions;
+    CLI::App* scan = app.add_subcommand(
+        "scan", "Scan the registry for entries that point at things that no longer exist");
+    scan->add_option("--roots", scanOptions.roots, "Root passes to run: cr,cu,lm,u (default all)");
+    scan->add_flag("--no-com", scanOptions.noCom,
+                   "Leave out the COM class (CLSID) behind an unused file type");
+    scan->add_flag("--json", scanOptions.json,
+                   "Print the findings as a JSON array, with the rule and the path tested");
+    CLI::App* inventory = app.add_subcommand("inventory", "List the software keys (vendors)");
+    inventory->add_flag("--json", scanOptions.json, "Print the list as a JSON array");
 
     try {
         // CLI11 wants the arguments without the program name, last first.
@@ -81,6 +93,13 @@ int Run(std::vector<std::string> arguments) {
     if (*exportCommand) status = ExportBranch(native, options, std::cout, std::cerr);
     if (*view) status = ViewFile(native, options, std::cout, std::cerr);
     if (*restore) status = RestoreFile(native, options, std::cout, std::cerr);
+    if (*scan || *inventory) {
+        // The data folder is the executable's: "Exclude.lst" lives beside the program.
+        std::string executable = ports.environment.ExecutablePath();
+        scanOptions.dataFolder = executable.substr(0, executable.find_last_of("\\:") + 1);
+        status = *scan ? ScanRegistry(ports, scanOptions, std::cout, std::cerr)
+                       : ListInventory(ports, scanOptions, std::cout, std::cerr);
+    }
     // What a command changed is kept even when it failed half-way, as in the system's registry.
     Status finished = native.Finish();
     if (!finished) {

@@ -62,4 +62,7 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
 // Makes the console show UTF-8 output as text (Windows consoles need to be told).
 void PrepareConsoleForUtf8();
 
+// Whether standard error is a terminal (a progress line is shown only there).
+bool StandardErrorIsTerminal();
+
 }  // namespace kestrover

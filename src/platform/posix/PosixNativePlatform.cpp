@@ -2,6 +2,7 @@
 // from and saved back to an export file when one is given), and an environment whose Windows
 // folders follow the mapped C: drive.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -179,5 +180,7 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
 }
 
 void PrepareConsoleForUtf8() {}
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 }  // namespace kestrover

@@ -31,4 +31,9 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
 
 void PrepareConsoleForUtf8() { SetConsoleOutputCP(CP_UTF8); }
 
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 }  // namespace kestrover
