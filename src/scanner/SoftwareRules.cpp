@@ -138,11 +138,23 @@ std::string EntryDataText(std::string_view data) {
     return "(string too long)..." + excerpt + "...";
 }
 
+// Keys that Windows itself keeps directly below Software. They are often empty on a fresh
+// system (no policy set, no registered application yet) and are no vendor's left-over.
+static bool IsWindowsSoftwareKey(std::string_view name) {
+    static constexpr std::string_view kWindowsKeys[] = {
+        "Classes",  "Clients",  "Microsoft", "ODBC", "Policies", "RegisteredApplications",
+        "Registered Applications", "Wow6432Node", "DefaultUserEnvironment", "Partner"};
+    for (std::string_view windowsKey : kWindowsKeys) {
+        if (EqualsNoCase(name, windowsKey)) return true;
+    }
+    return false;
+}
+
 void EmptySoftwareKeyRule(ScanContext& context, KeyVisit& key) {
     if (context.currentRootIndex < 1 || context.currentRootIndex > 3) return;
     if (key.keyName.empty() || !key.subkeyNames.empty() || !key.values.empty()) return;
-    // The 32-bit software tree itself is no vendor key, however empty.
-    if (EqualsNoCase(key.keyName, "wow6432node")) return;
+    // The 32-bit software tree and Windows' own keys are no vendor keys, however empty.
+    if (IsWindowsSoftwareKey(key.keyName)) return;
     const std::string lowerName = AsciiLower(key.keyName);
     const std::string lowerPath = AsciiLower(key.path);
     bool vendorKey = lowerPath == "software\\" + lowerName ||

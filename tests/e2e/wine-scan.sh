@@ -46,8 +46,9 @@ plant() {
   reg add "$run_key" /v KvTestRun /d 'C:\kvtest\run.exe /background' /f
   # A shared DLL that is gone.
   reg add "$shared" /v 'C:\kvtest\shared.dll' /t REG_DWORD /d 1 /f
-  # An empty vendor key.
+  # An empty vendor key ("reg add" gives a new key an empty default value; take it away).
   reg add 'HKCU\Software\KvTestVendor' /f
+  reg delete 'HKCU\Software\KvTestVendor' /ve /f
 }
 
 scan() { wine "$cli" scan --json 2>/dev/null | tr -d '\r' > "$1"; }

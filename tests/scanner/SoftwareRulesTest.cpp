@@ -344,6 +344,10 @@ TEST(SoftwareRulesTest, EmptySoftwareKeyRule) {
         {"empty 32-bit vendor key", RegRoot::LocalMachine, "Software\\Wow6432Node\\Gone", 2, {}, {},
          {}, {Entry("Software\\Wow6432Node\\Gone", kObsoleteEntry)}},
         {"the 32-bit tree itself", RegRoot::LocalMachine, "Software\\Wow6432Node", 2, {}, {}, {}, {}},
+        // Keys Windows keeps below Software are no vendor left-overs, however empty.
+        {"Windows policies key", RegRoot::LocalMachine, "Software\\Policies", 2, {}, {}, {}, {}},
+        {"Windows registered applications", RegRoot::LocalMachine, "Software\\Registered Applications", 2, {}, {}, {}, {}},
+        {"32-bit policies key", RegRoot::LocalMachine, "Software\\Wow6432Node\\Policies", 2, {}, {}, {}, {}},
         {"empty vendor key of the default user", RegRoot::Users, ".DEFAULT\\Software\\Gone", 3, {},
          {}, {}, {Entry(".DEFAULT\\Software\\Gone", kObsoleteEntry)}},
         {"default user spelt in another case", RegRoot::Users, ".default\\Software\\Gone", 3, {},
