@@ -1,0 +1,18 @@
+// The main window's state without its widgets.
+#include "app/MainWindowState.h"
+
+namespace kestrover {
+
+void MainWindowState::ResetView() {
+    view = ActiveView::None;
+    monitorView = false;
+    stopRequested = false;
+    scanMode = false;
+    status = LabelState{};
+    total.clear();
+    root.clear();
+    resultListVisible = false;
+    stopButtonVisible = false;
+}
+
+}  // namespace kestrover
