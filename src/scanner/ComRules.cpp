@@ -17,6 +17,19 @@ namespace kestrover {
 
 namespace {
 
+// Adds a finding that names a whole key, unless its row would not read back as that key (a
+// key name holding "||" would be cut there, and a deletion would act on another key or on a
+// value of a neighbour). Such a finding is dropped with its flags.
+void AddKeyEntry(ScanContext& context, std::string_view keyPath, const FindingDetail& detail) {
+    ScanEntry parsed = ParseScanEntry(BuildScanEntry(0, context.currentRootIndex,
+                                                     MakeEntryText(keyPath)));
+    if (parsed.keyPath != keyPath || parsed.hasValue) {
+        context.flags.Clear();
+        return;
+    }
+    context.AddScanEntry(MakeEntryText(keyPath), detail);
+}
+
 constexpr std::size_t npos = std::string::npos;
 // Data this long is no command line; the value rules leave it alone as well.
 constexpr std::size_t kLongestJudgedData = 1024;
@@ -324,12 +337,12 @@ void UnusedFileTypeRule(ScanContext& context, KeyVisit& key,
 
     const char* rule = key.keyName.starts_with('.') ? "unused-extension" : "unused-file-type";
     context.flags.Set(ResultCategory::UnusedExtension);
-    context.AddScanEntry(MakeEntryText(key.path), {rule, verdict.testedPath});
+    AddKeyEntry(context, key.path, {rule, verdict.testedPath});
 
     // The class is reported only beside the file type it made unused.
     if (!context.reportComClasses || verdict.clsid.empty()) return;
     context.flags.Set(ResultCategory::InvalidClsid);
-    context.AddScanEntry(MakeEntryText(Join("CLSID", verdict.clsid)),
+    AddKeyEntry(context, Join("CLSID", verdict.clsid),
                          {"invalid-clsid", verdict.testedPath});
 }
 
@@ -352,7 +365,7 @@ void OpenWithRule(ScanContext& context, KeyVisit& key, const FileReferenceResolv
     if (names.size() != 1 || !EqualsNoCase(names.front(), key.keyName)) return;
 
     context.flags.Set(ResultCategory::UnusedExtension);
-    context.AddScanEntry(MakeEntryText(extensionPath), {"open-with", ""});
+    AddKeyEntry(context, extensionPath, {"open-with", ""});
 }
 
 void OpenCommandRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
@@ -378,11 +391,11 @@ void OpenCommandRule(ScanContext& context, KeyVisit& key, const RegistryValue& v
     std::size_t program = FindKeyName(lowerPath, fileName);
     if (program == npos) {
         context.flags.Set(ResultCategory::UnusedFileType);
-        context.AddScanEntry(MakeEntryText(key.path.substr(0, openCommand - 1)), detail);
+        AddKeyEntry(context, key.path.substr(0, openCommand - 1), detail);
         return;
     }
     context.flags.Set(ResultCategory::ObsoleteEntry);
-    context.AddScanEntry(MakeEntryText(key.path.substr(0, program + fileName.size())), detail);
+    AddKeyEntry(context, key.path.substr(0, program + fileName.size()), detail);
 }
 
 }  // namespace kestrover

@@ -67,8 +67,15 @@ bool ResultList::AddScanEntry(std::string_view text, int rootIndex, CategoryFlag
     std::string entry = BuildScanEntry(stripe_, rootIndex, stored);
 
     if (!ownMarker) {
-        // The key the row names, exactly as a deletion will read it back.
+        // The key the row names, exactly as a deletion will read it back. A row that does not
+        // read back as the text it was built from (a name ending in "²" joins the category
+        // marker) would make a deletion act on a neighbour: it is not listed.
         ScanEntry parsed = ParseScanEntry(entry);
+        std::string readBack =
+            parsed.hasData    ? MakeEntryText(parsed.keyPath, parsed.valueName, parsed.data)
+            : parsed.hasValue ? MakeEntryText(parsed.keyPath, parsed.valueName)
+                              : MakeEntryText(parsed.keyPath);
+        if (readBack != text) return false;
         if (!parsed.keyPath.empty() && !KeyOpensForWriting(rootIndex, parsed.keyPath)) {
             return false;
         }

@@ -602,6 +602,192 @@ LargeRegistryCounts BuildLargeRegistry(RegistryPort& port, PredefinedKey root,
 }
 
 // ---------------------------------------------------------------------------------------------
+// The registry of the scan benchmark
+
+namespace {
+
+class ScanRegistryBuilder {
+public:
+    ScanRegistryBuilder(RegistryPort& port, std::uint64_t seed) : port_(port), random_(seed) {}
+
+    void Build(const ScanRegistryShape& shape) {
+        struct Hive {
+            PredefinedKey root;
+            std::string software;
+            std::size_t percent;  // of the keys and values
+        };
+        const Hive hives[] = {
+            {PredefinedKey::LocalMachine, "Software", 50},
+            {PredefinedKey::CurrentUser, "Software", 30},
+            {PredefinedKey::Users, std::string(kScanRegistryUserSid) + "\\Software", 20},
+        };
+        for (const Hive& hive : hives) {
+            root_ = hive.root;
+            software_ = hive.software;
+            created_.clear();
+            Create(software_);
+            std::size_t keyEnd = counts_.keys + shape.keys * hive.percent / 100;
+            std::size_t valueEnd = counts_.values + shape.values * hive.percent / 100;
+            while (counts_.keys < keyEnd || counts_.values < valueEnd) AddVendor();
+        }
+        // Whatever the shares left over after rounding goes to the last hive.
+        while (counts_.keys < shape.keys || counts_.values < shape.values) AddVendor();
+    }
+
+    ScanRegistryCounts Take() { return std::move(counts_); }
+
+private:
+    using Key = std::unique_ptr<RegistryKey>;
+
+    // Creates software\relative and the keys on the way, counting each key once.
+    Key Create(const std::string& relative) {
+        std::size_t end = 0;
+        while (end != std::string::npos) {
+            end = relative.find('\\', end + 1);
+            if (created_.insert(NameKey(relative.substr(0, end))).second) ++counts_.keys;
+        }
+        auto key = port_.CreateKey(root_, relative, kAllAccess);
+        return key ? std::move(key.value()) : nullptr;
+    }
+
+    void Set(const Key& key, std::string_view name, std::uint32_t type,
+             std::vector<std::uint8_t> bytes) {
+        if (key && key->SetValue(name, type, bytes)) ++counts_.values;
+    }
+    void SetText(const Key& key, std::string_view name, std::string_view text,
+                 std::uint32_t type = RegistryType::String) {
+        Set(key, name, type, Utf8ToUtf16LeBytes(text, true));
+    }
+    void SetDword(const Key& key, std::string_view name, std::uint32_t number) {
+        Set(key, name, RegistryType::Dword,
+            {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+             static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)});
+    }
+
+    std::string Word() {
+        static constexpr std::string_view kWords[] = {
+            "Contoso",  "Fabrikam", "Northwind", "Adventure", "Litware", "Proseware",
+            "Tailspin", "Wingtip",  "Graphic",   "Media",     "Office",  "Update",
+            "Player",   "Studio",   "Viewer",    "Sync",      "Cloud",   "Audio",
+            "Print",    "Shell",    "Helper",    "Service",   "Tools",   "Runtime"};
+        return std::string(random_.Pick(kWords));
+    }
+    std::string Serial() { return std::to_string(++serial_); }
+    std::string Version() {
+        return std::to_string(random_.Between(1, 20)) + "." + std::to_string(random_.Below(10));
+    }
+
+    // A vendor with one to four products, each with a version key and up to three settings
+    // keys below it: about ten keys.
+    void AddVendor() {
+        vendor_ = Word() + " " + Serial();
+        std::string vendorPath = software_ + "\\" + vendor_;
+        Fill(Create(vendorPath), random_.Between(1, 3));
+        int products = random_.Between(1, 4);
+        for (int p = 0; p < products; ++p) {
+            product_ = Word() + " " + Word() + " " + Serial();
+            std::string productPath = vendorPath + "\\" + product_;
+            Fill(Create(productPath), random_.Between(2, 5));
+            std::string versionPath = productPath + "\\" + Version();
+            Fill(Create(versionPath), random_.Between(1, 5));
+            int sections = random_.Between(0, 3);
+            for (int s = 0; s < sections; ++s) {
+                Fill(Create(versionPath + "\\" + Word() + std::to_string(s)), random_.Between(1, 5));
+            }
+        }
+    }
+
+    void Fill(const Key& key, int values) {
+        for (int v = 0; v < values; ++v) {
+            std::string name = Word() + std::to_string(v);
+            if (random_.Below(3) == 0) {
+                AddReference(key, name);
+            } else {
+                AddOther(key, name);
+            }
+        }
+    }
+
+    // A file of the current product, never named before.
+    std::string NewFile(std::string_view extension) {
+        std::string path = "C:\\Program Files\\" + vendor_ + "\\" + product_ + "\\" + Word() +
+                           Serial() + std::string(extension);
+        counts_.files.push_back(
+            {path, static_cast<std::uint16_t>(random_.Below(1000))});
+        return path;
+    }
+
+    void AddReference(const Key& key, const std::string& name) {
+        static constexpr std::string_view kExtensions[] = {".exe", ".dll", ".ocx", ".dat"};
+        std::uint32_t form = random_.Below(100);
+        if (form < 40) {
+            SetText(key, name, NewFile(random_.Pick(kExtensions)));
+        } else if (form < 58) {
+            SetText(key, name, "\"" + NewFile(".exe") + "\" /" + Word() + " -" + Word());
+        } else if (form < 73) {
+            SetText(key, name, NewFile(".dll") + ",-" + std::to_string(random_.Between(1, 300)));
+        } else if (form < 88) {
+            std::string path = NewFile(".dll");
+            SetText(key, name, "%ProgramFiles%" + path.substr(std::string_view("C:\\Program Files").size()),
+                    RegistryType::ExpandString);
+        } else if (root_ == PredefinedKey::LocalMachine && form < 94) {
+            // The shared-DLL list names its files in the value names, with a use count.
+            Key list = Create(software_ + "\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs");
+            SetDword(list, NewFile(".dll"), random_.Between(1, 9));
+        } else if (root_ == PredefinedKey::LocalMachine) {
+            Key appPath = Create(software_ + "\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" +
+                                 Word() + Serial() + ".exe");
+            SetText(appPath, "", NewFile(".exe"));
+        } else {
+            Key run = Create(software_ + "\\Microsoft\\Windows\\CurrentVersion\\Run");
+            SetText(run, Word() + Serial(), "\"" + NewFile(".exe") + "\" /background");
+        }
+    }
+
+    void AddOther(const Key& key, const std::string& name) {
+        std::uint32_t kind = random_.Below(100);
+        if (kind < 40) {
+            static constexpr std::string_view kTexts[] = {"", " Corporation", " Settings",
+                                                          " and more"};
+            SetText(key, name, random_.Percent(30) ? Version() : Word() + std::string(random_.Pick(kTexts)));
+        } else if (kind < 70) {
+            SetDword(key, name, static_cast<std::uint32_t>(random_.Next()));
+        } else if (kind < 85) {
+            std::vector<std::uint8_t> bytes(8 + random_.Below(56));
+            for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random_.Below(256));
+            Set(key, name, RegistryType::Binary, std::move(bytes));
+        } else {
+            std::vector<std::uint8_t> bytes;
+            for (int i = random_.Between(1, 4); i > 0; --i) {
+                std::vector<std::uint8_t> item = Utf8ToUtf16LeBytes(Word() + " " + Word(), true);
+                bytes.insert(bytes.end(), item.begin(), item.end());
+            }
+            bytes.push_back(0);
+            bytes.push_back(0);
+            Set(key, name, RegistryType::MultiString, std::move(bytes));
+        }
+    }
+
+    RegistryPort& port_;
+    SeededRandom random_;
+    PredefinedKey root_ = PredefinedKey::LocalMachine;
+    std::string software_;
+    std::string vendor_;
+    std::string product_;
+    std::unordered_set<std::string> created_;
+    std::uint64_t serial_ = 0;
+    ScanRegistryCounts counts_;
+};
+
+}  // namespace
+
+ScanRegistryCounts BuildScanRegistry(RegistryPort& port, const ScanRegistryShape& shape) {
+    ScanRegistryBuilder builder(port, shape.seed);
+    builder.Build(shape);
+    return builder.Take();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Snapshots
 
 std::size_t BranchSnapshot::ValueCount() const {

@@ -111,6 +111,39 @@ struct LargeRegistryCounts {
 LargeRegistryCounts BuildLargeRegistry(RegistryPort& port, PredefinedKey root,
                                        std::string_view path, const LargeRegistryShape& shape);
 
+// The registry of the scan benchmark: vendor, product, version and settings keys below
+// HKEY_CURRENT_USER\Software, HKEY_LOCAL_MACHINE\Software and one user's
+// HKEY_USERS\<SID>\Software (every key where the scan walks, none of the names it never
+// enters), with application paths, a Run list and a shared-DLL list. About a third of the
+// values name a file under C:\ in one of the forms programs write (a plain path, a quoted
+// command line with switches, an icon reference with its index, an expand string below
+// %ProgramFiles%, a shared-DLL value name); the rest are texts, numbers and binaries. Every key
+// holds at least one value, so no vendor key reads empty.
+struct ScanRegistryShape {
+    std::size_t keys = 200000;
+    std::size_t values = 600000;
+    std::uint64_t seed = 20260214;
+};
+
+// A file one value names. rank is drawn evenly from 0 to 999: a caller that creates only the
+// files whose rank is at least M leaves M per mille of the references missing, and the missing
+// files of a smaller M are always among those of a larger one.
+struct ReferencedFile {
+    std::string path;
+    std::uint16_t rank = 0;
+};
+
+struct ScanRegistryCounts {
+    std::size_t keys = 0;  // every key created below the three roots, "Software" included
+    std::size_t values = 0;
+    std::vector<ReferencedFile> files;  // one per referencing value, each path different
+};
+
+// The SID of the user whose hive the scan registry fills below HKEY_USERS.
+inline constexpr std::string_view kScanRegistryUserSid = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
+ScanRegistryCounts BuildScanRegistry(RegistryPort& port, const ScanRegistryShape& shape);
+
 // A branch as the registry enumerates it: every key (path relative to the branch key, "" for
 // the branch key itself) depth first in enumeration order, each with its values in order.
 struct SnapshotKey {
