@@ -100,7 +100,13 @@ bool SearchFinds(FileSystemPort& fileSystem, std::string_view path, Wow64Redirec
         return entries.ok() && !entries->empty();
     }
     if (fileSystem.GetFileInfo(form)) return true;
-    // A drive root ("C:") is no entry of any folder, but it is a folder that exists.
+    // A drive root ("C:") is no entry of any folder, but it is a folder that exists; so is a
+    // folder asked for with a separator at its end. Any other name that no search finds does
+    // not exist, and asking again would double the cost of every missing file (under Wine
+    // each question is a round trip to the wineserver).
+    const bool driveRoot = form.size() <= 3 && form.size() >= 2 && form[1] == ':';
+    const bool folderForm = form.back() == '\\' || form.back() == '/';
+    if (!driveRoot && !folderForm) return false;
     return fileSystem.DirectoryExists(form);
 }
 
