@@ -3,6 +3,7 @@
 #include "platform/memory/MemoryRegistry.h"
 
 #include <map>
+#include <unordered_map>
 
 #include "core/Text.h"
 #include "core/Unicode.h"
@@ -17,11 +18,23 @@ struct MemoryRegistry::Node {
     bool writeDenied = false;
     bool deleted = false;
 
+    // Values by upper-cased name, so that a key with many values is not searched value by
+    // value on every write (loading a big key would then take time growing with its square).
+    std::unordered_map<std::string, std::size_t> valueIndex;
+
     std::vector<RegistryValue>::iterator FindValue(std::string_view valueName) {
-        for (auto it = values.begin(); it != values.end(); ++it) {
-            if (NamesEqual(it->name, valueName)) return it;
-        }
-        return values.end();
+        auto found = valueIndex.find(NameUpper(valueName));
+        if (found == valueIndex.end()) return values.end();
+        return values.begin() + static_cast<std::ptrdiff_t>(found->second);
+    }
+    void AddValue(RegistryValue value) {
+        valueIndex.emplace(NameUpper(value.name), values.size());
+        values.push_back(std::move(value));
+    }
+    void EraseValue(std::vector<RegistryValue>::iterator position) {
+        values.erase(position);
+        valueIndex.clear();
+        for (std::size_t i = 0; i < values.size(); ++i) valueIndex.emplace(NameUpper(values[i].name), i);
     }
 };
 
@@ -123,7 +136,7 @@ public:
             found->data = std::move(data);  // an overwritten value keeps its name and place
             return {};
         }
-        node_->values.push_back(RegistryValue{std::string(name), std::move(data)});
+        node_->AddValue(RegistryValue{std::string(name), std::move(data)});
         return {};
     }
 
@@ -134,7 +147,7 @@ public:
             return MakeError(ErrorCode::NotFound, "value " + std::string(name), kErrorFileNotFound);
         }
         if (registry_.ConsumeWriteFailure()) return Denied("value " + std::string(name));
-        node_->values.erase(found);
+        node_->EraseValue(found);
         registry_.NoteChange();
         return {};
     }
