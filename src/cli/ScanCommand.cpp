@@ -2,20 +2,19 @@
 #include "cli/ScanCommand.h"
 
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "app/MainWindowState.h"
 #include "app/PathVariables.h"
+#include "app/RegistryScanCommand.h"
+#include "app/ScanOptions.h"
 #include "core/Text.h"
 #include "platform/NativePlatform.h"
 #include "registry/RegRoot.h"
-#include "scanner/FileReference.h"
-#include "scanner/RegistryScanRules.h"
 #include "scanner/ResultList.h"
-#include "scanner/ScanDriver.h"
 #include "scanner/ScanEntry.h"
 #include "scanner/SoftwareRules.h"
 
@@ -24,11 +23,9 @@ namespace kestrover::cli {
 namespace {
 
 // Ctrl+C stops the scan at the next value or subkey; what was found is still printed.
-std::atomic<ScanDriver*> g_runningScan{nullptr};
+std::atomic<bool> g_interrupted{false};
 
-extern "C" void OnInterrupt(int) {
-    if (ScanDriver* driver = g_runningScan.load()) driver->StopScan();
-}
+extern "C" void OnInterrupt(int) { g_interrupted.store(true); }
 
 bool ParseRoots(const std::string& text, ScanSelection& selection, std::ostream& err) {
     selection = ScanSelection{false, false, false, false, selection.comClasses};
@@ -59,10 +56,6 @@ RegistryContext ContextOf(Platform& platform) {
         &platform.environment.AnsiCodePage()};
 }
 
-Wow64Redirection RedirectionOf(Platform& platform) {
-    return platform.environment.IsWow64Redirected() ? Wow64Redirection::On : Wow64Redirection::Off;
-}
-
 }  // namespace
 
 int ScanRegistry(Platform& platform, const ScanCommandOptions& options, std::ostream& out,
@@ -70,39 +63,38 @@ int ScanRegistry(Platform& platform, const ScanCommandOptions& options, std::ost
     ScanSelection selection;
     selection.comClasses = !options.noCom;
     if (!ParseRoots(options.roots, selection, err)) return 2;
+    ScanOptions boxes;
+    boxes.SetChecked(ScanBox::clActive, selection.comClasses);
+    boxes.SetChecked(ScanBox::clCR, selection.classesRoot);
+    boxes.SetChecked(ScanBox::clCU, selection.currentUser);
+    boxes.SetChecked(ScanBox::clLM, selection.localMachine);
+    boxes.SetChecked(ScanBox::clU, selection.users);
 
+    // The same "GO !" command the window runs; the terminal plays the window.
     RegistryContext registry = ContextOf(platform);
     PathVariables variables = FillPathVariables(platform.environment, platform.fileSystem, registry);
-    RegistryScanRules rules(platform.fileSystem, ToKnownFolders(variables), RedirectionOf(platform));
+    MainWindowState window;
     ResultList results(registry);
+    RegistryScanCommand command(platform, registry, window, results, variables,
+                                options.dataFolder);
 
     const bool progress = !options.json && StandardErrorIsTerminal();
-    std::int64_t maximum = 0;
-    std::string status;
-    ScanCallbacks callbacks;
-    callbacks.showStatus = [&](std::string_view text) { status = text; };
-    callbacks.setProgressMaximum = [&](std::int64_t value) { maximum = value; };
-    callbacks.setProgressPosition = [&](std::int64_t position) {
-        if (!progress || maximum <= 0) return;
-        std::fprintf(stderr, "\r%-40s %3d%%", status.c_str(),
-                     static_cast<int>(std::min<std::int64_t>(100, position * 100 / maximum)));
+    int shownPercent = -1;
+    command.pumpMessages = [&] {
+        if (g_interrupted.load()) command.StopScan();
+        if (!progress || window.progressMaximum <= 0) return;
+        int percent = static_cast<int>(
+            std::min<std::int64_t>(100, window.progressPosition * 100 / window.progressMaximum));
+        if (percent == shownPercent) return;
+        shownPercent = percent;
+        std::fprintf(stderr, "\r%-40s %3d%%", window.status.text.c_str(), percent);
         std::fflush(stderr);
     };
-    callbacks.buildLocalDrives = [&] { return BuildLocalDrives(platform.fileSystem); };
-    callbacks.nowMilliseconds = [] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    };
-    ScanDriver driver(ScanEnvironment{registry, platform.fileSystem, results, rules,
-                                      options.dataFolder, &platform.environment.AnsiCodePage()},
-                      callbacks);
 
-    g_runningScan.store(&driver);
+    g_interrupted.store(false);
     auto previous = std::signal(SIGINT, OnInterrupt);
-    ScanReport report = driver.GoClean(selection);
+    ScanReport report = command.GoClean(boxes);
     std::signal(SIGINT, previous);
-    g_runningScan.store(nullptr);
     if (progress) std::fprintf(stderr, "\r%-46s\r", "");
 
     const CategoryTexts texts = CategoryTexts::Defaults();
