@@ -44,6 +44,20 @@ public:
     virtual Result<CommandLineFile> LocateCommandLineFile(std::string_view argument) {
         return CommandLineFile{&Ports().fileSystem, std::string(argument)};
     }
+    // Makes a data folder reachable through Ports().fileSystem and gives its Windows path,
+    // ending with a backslash. An empty text names the executable's folder. On Windows the text
+    // is a Windows path, made absolute. On Linux it is a host folder; a folder outside the
+    // mapped drives becomes a drive of its own (Y: and down), of a type the scan does not count
+    // among the local fixed drives. NotFound when the folder does not exist.
+    virtual Result<std::string> MapDataFolder(std::string_view folder) {
+        std::string path(folder);
+        if (path.empty()) {
+            const std::string executable = Ports().environment.ExecutablePath();
+            path = executable.substr(0, executable.find_last_of("\\:") + 1);
+        }
+        if (!path.empty() && path.back() != '\\') path += '\\';
+        return path;
+    }
     // Ends the run: a registry kept in a file is saved back if the run changed it.
     virtual Status Finish() { return {}; }
 };
@@ -64,5 +78,7 @@ void PrepareConsoleForUtf8();
 
 // Whether standard error is a terminal (a progress line is shown only there).
 bool StandardErrorIsTerminal();
+// Whether standard input is a terminal (questions are asked only there).
+bool StandardInputIsTerminal();
 
 }  // namespace kestrover

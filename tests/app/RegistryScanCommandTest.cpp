@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RegistryScanCommand.h"
+#include "platform/memory/MemoryClock.h"
 #include "platform/memory/MemoryEnvironment.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryRegistry.h"
@@ -35,7 +36,8 @@ protected:
     MemoryRegistry memory_{true};
     MemoryFileSystem files_;
     MemoryEnvironment environment_;
-    Platform platform_{memory_, files_, environment_};
+    MemoryClock clock_;
+    Platform platform_{memory_, files_, environment_, clock_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ResultList results_{registry_};

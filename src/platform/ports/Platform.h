@@ -2,6 +2,7 @@
 // the system any other way.
 #pragma once
 
+#include "platform/ports/ClockPort.h"
 #include "platform/ports/EnvironmentPort.h"
 #include "platform/ports/FileSystemPort.h"
 #include "platform/ports/RegistryPort.h"
@@ -12,6 +13,7 @@ struct Platform {
     RegistryPort& registry;
     FileSystemPort& fileSystem;
     EnvironmentPort& environment;
+    ClockPort& clock;
 };
 
 }  // namespace kestrover

@@ -9,6 +9,7 @@
 
 #include "platform/NativePlatform.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "registry/RegistryFile.h"
@@ -23,7 +24,7 @@ public:
 
     PosixFileSystem& FileSystem() { return fileSystem_; }
     PosixEnvironment& Environment() { return environment_; }
-    Platform Ports() override { return Platform{registry_, fileSystem_, environment_}; }
+    Platform Ports() override { return Platform{registry_, fileSystem_, environment_, clock_}; }
 
     // Files named on the command line are host paths. They are reached through a file system
     // of their own in which the file's folder is mapped to a drive letter (Z: first, then Y:
@@ -57,6 +58,50 @@ public:
         }
         hostPaths_.emplace_back(*path, host.string());
         return CommandLineFile{&commandLineFiles_, *path};
+    }
+
+    // A data folder is a host folder. One inside a mapped drive keeps its path there; any
+    // other becomes a drive of its own, from Y: downward, of the network type, which the scan
+    // does not count among the local fixed drives, so mapping it changes no scan result.
+    Result<std::string> MapDataFolder(std::string_view folder) override {
+        std::string given(folder);
+        if (given.empty()) {
+            std::string executable(4096, '\0');
+            ssize_t length = ::readlink("/proc/self/exe", executable.data(), executable.size());
+            if (length <= 0) {
+                return MakeError(ErrorCode::NotFound, "the executable's folder");
+            }
+            executable.resize(static_cast<std::size_t>(length));
+            given = std::filesystem::path(executable).parent_path().string();
+        }
+        std::error_code error;
+        std::filesystem::path host = std::filesystem::absolute(given, error);
+        if (error) return MakeError(ErrorCode::InvalidData, "not a folder path: \"" + given + "\"");
+        host = host.lexically_normal();
+        std::string hostFolder = host.string();
+        while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
+        struct stat info {};
+        if (stat(hostFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            return MakeError(ErrorCode::NotFound, "data folder " + hostFolder);
+        }
+        std::optional<std::string> windows = fileSystem_.ToWindowsPath(hostFolder);
+        if (!windows) {
+            const std::uint32_t used = fileSystem_.LogicalDrives();
+            char letter = 'Y';
+            while (letter >= 'D' && (used & (1u << (letter - 'A'))) != 0) --letter;
+            if (letter < 'D') {
+                return MakeError(ErrorCode::Unsupported, "no free drive letter for the data folder " +
+                                                             hostFolder);
+            }
+            fileSystem_.MapDrive(letter, hostFolder, DriveType::Remote);
+            windows = fileSystem_.ToWindowsPath(hostFolder);
+            if (!windows) {
+                fileSystem_.UnmapDrive(letter);
+                return MakeError(ErrorCode::InvalidData, "data folder " + hostFolder);
+            }
+        }
+        if (windows->back() != '\\') *windows += '\\';
+        return *windows;
     }
 
     Status LoadRegistry(const std::string& hostPath) {
@@ -100,6 +145,7 @@ private:
     MemoryRegistry registry_{true};
     PosixFileSystem fileSystem_;
     PosixEnvironment environment_;
+    PosixClock clock_;
     PosixFileSystem commandLineFiles_;
     char nextLetter_ = 'Z';
     std::vector<std::pair<std::string, std::string>> hostPaths_;  // Windows path, host path
@@ -182,5 +228,7 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
 void PrepareConsoleForUtf8() {}
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 }  // namespace kestrover

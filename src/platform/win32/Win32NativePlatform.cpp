@@ -1,8 +1,10 @@
 // The Windows build's ports: the real registry, disks and environment.
 #include "platform/NativePlatform.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace kestrover {
@@ -11,12 +13,36 @@ namespace {
 
 class Win32NativePlatform final : public NativePlatform {
 public:
-    Platform Ports() override { return Platform{registry_, fileSystem_, environment_}; }
+    Platform Ports() override { return Platform{registry_, fileSystem_, environment_, clock_}; }
+
+    // A data folder given by name is a Windows path, made absolute against the current folder.
+    Result<std::string> MapDataFolder(std::string_view folder) override {
+        if (folder.empty()) return NativePlatform::MapDataFolder(folder);
+        if (win32::HasZeroCharacter(folder)) {
+            return MakeError(ErrorCode::InvalidData, "not a folder path");
+        }
+        std::wstring wide = win32::ToWide(folder);
+        DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        if (size == 0) {
+            return MakeError(ErrorCode::InvalidData,
+                             "not a folder path: \"" + std::string(folder) + "\"", GetLastError());
+        }
+        std::wstring full(size, L'\0');
+        size = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+        full.resize(size);
+        std::string path = win32::FromWide(full);
+        if (path.empty() || path.back() != '\\') path += '\\';
+        if (!fileSystem_.DirectoryExists(path)) {
+            return MakeError(ErrorCode::NotFound, "data folder " + path);
+        }
+        return path;
+    }
 
 private:
     Win32Registry registry_;
     Win32FileSystem fileSystem_;
     Win32Environment environment_;
+    Win32Clock clock_;
 };
 
 }  // namespace
@@ -34,6 +60,11 @@ void PrepareConsoleForUtf8() { SetConsoleOutputCP(CP_UTF8); }
 bool StandardErrorIsTerminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool StandardInputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
 }  // namespace kestrover
