@@ -187,6 +187,8 @@ struct ScanRun {
     std::size_t duplicateRows = 0;      // rows whose text an earlier row has already
     std::size_t repeatedPaths = 0;      // rows naming a missing file an earlier row names
     std::size_t fileLookups = 0;        // existence questions asked of the file system
+    std::size_t folderListings = 0;     // of which folder listings taken by the scan's cache
+    std::size_t passedThrough = 0;      // of which questions the cache could not answer
 };
 
 // One whole scan of every root. With measureMemory the heap is sampled as the scan goes, and
@@ -242,6 +244,8 @@ void CheckFindings(RegistryContext& context, MemoryFileSystem& memoryFiles,
                       callbacks);
     driver.GoClean(ScanSelection{});
     run.fileLookups = files.lookups;
+    run.folderListings = rules.Listings().ListingCount();
+    run.passedThrough = rules.Listings().PassedThroughCount();
     std::unordered_set<std::string> named;
     std::unordered_set<std::string> texts;
     for (const ResultRow& row : results.Rows()) {
@@ -360,6 +364,8 @@ int Run(const Options& options) {
     std::printf("  file-system existence questions in one scan: %s (%.1f a value)\n",
                 Grouped(scanned.fileLookups).c_str(),
                 static_cast<double>(scanned.fileLookups) / std::max<std::size_t>(1, walked.values));
+    std::printf("    of which folder listings: %s; questions no listing could answer: %s\n",
+                Grouped(scanned.folderListings).c_str(), Grouped(scanned.passedThrough).c_str());
     if (scanned.falseFindings > 0) {
         std::fprintf(stderr, "a valid entry was reported: %s\n", scanned.firstFalse.c_str());
         correct = false;

@@ -8,7 +8,13 @@ namespace kestrover {
 
 RegistryScanRules::RegistryScanRules(FileSystemPort& fileSystem, KnownFolders folders,
                                      Wow64Redirection redirection)
-    : resolver_(fileSystem, std::move(folders), redirection) {}
+    : listings_(std::make_unique<FolderListingCache>(fileSystem)),
+      resolver_(*listings_, std::move(folders), redirection) {}
+
+void RegistryScanRules::BeginScan() {
+    // The resolver holds a reference to the cache: it is emptied, not replaced.
+    listings_->Clear();
+}
 
 void RegistryScanRules::FollowLocalDrives(const ScanContext& context) {
     // The driver rebuilds its list before every scan; the resolver must check exactly those

@@ -2,7 +2,10 @@
 // COM rules, the software and system rules — over one file-reference resolver.
 #pragma once
 
+#include <memory>
+
 #include "scanner/FileReference.h"
+#include "scanner/FolderListingCache.h"
 #include "scanner/ScanRules.h"
 
 namespace kestrover {
@@ -11,7 +14,10 @@ class RegistryScanRules final : public ScanRules {
 public:
     // The rules judge file references with this resolver's folders and redirection; its local
     // drives follow the scan's (ScanContext::localDrives) from the first key of each scan on.
+    // The file system is asked through a cache of folder listings kept for one scan.
     RegistryScanRules(FileSystemPort& fileSystem, KnownFolders folders, Wow64Redirection redirection);
+
+    void BeginScan() override;
 
     // Per key: the unused file type (classes-root pass, top-level keys), the open-with list
     // (current-user pass), the empty vendor key (passes 1 to 3) and the application path.
@@ -21,10 +27,12 @@ public:
     void ApplyValueRules(ScanContext& context, KeyVisit& key, const RegistryValue& value) override;
 
     const FileReferenceResolver& Resolver() const { return resolver_; }
+    const FolderListingCache& Listings() const { return *listings_; }
 
 private:
     void FollowLocalDrives(const ScanContext& context);
 
+    std::unique_ptr<FolderListingCache> listings_;
     FileReferenceResolver resolver_;
 };
 

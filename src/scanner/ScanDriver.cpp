@@ -67,6 +67,7 @@ ScanReport ScanDriver::GoClean(const ScanSelection& selection) {
     if (callbacks_.setProgressMaximum) callbacks_.setProgressMaximum(maximum);
     if (callbacks_.setProgressPosition) callbacks_.setProgressPosition(0);
     context_.reportComClasses = selection.comClasses;
+    environment_.rules.BeginScan();
 
     struct Pass {
         bool chosen;

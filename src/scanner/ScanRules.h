@@ -71,6 +71,10 @@ class ScanRules {
 public:
     virtual ~ScanRules() = default;
 
+    // Called when a scan starts, before its first key: what the rules learnt of the file
+    // system in an earlier scan is forgotten.
+    virtual void BeginScan() {}
+
     // Called once per key whose name is not empty, after its subkey and value lists are read
     // and before its values are walked.
     virtual void ApplyKeyRules(ScanContext& context, KeyVisit& key) = 0;

@@ -195,10 +195,12 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
     }
 }
 
-void DrivePathDataRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
-                       const FileReferenceResolver& resolver) {
+std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key,
+                                             const RegistryValue& value,
+                                             const FileReferenceResolver& resolver,
+                                             DrivePathJudgement* judgement) {
     std::optional<std::string> text = StringValueText(value);
-    if (!text) return;
+    if (!text) return std::nullopt;
     key.data = std::move(*text);
     if (!key.data.empty() && key.data.front() == '"') {
         key.data.erase(0, 1);
@@ -206,15 +208,21 @@ void DrivePathDataRule(ScanContext& context, KeyVisit& key, const RegistryValue&
         if (quote != npos) key.data.erase(quote);
     }
     const std::string& data = key.data;
-    if (data.size() <= 3) return;
+    if (data.size() <= 3) return std::nullopt;
     char first = AsciiLower(data[0]);
-    if (first < 'a' || first > 'z' || data[1] != ':' || data[2] != '\\') return;
+    if (first < 'a' || first > 'z' || data[1] != ':' || data[2] != '\\') return std::nullopt;
     FileReference missing = resolver.Resolve(data, ReturnFound::No);
-    if (!missing.Missing() || missing.path.empty()) return;
-    if (key.path.find("\\WBEM") != npos) return;
+    if (judgement != nullptr) {
+        // A drive path resolves the same whether or not a found path is wanted.
+        judgement->text = data;
+        judgement->reference = missing;
+    }
+    if (!missing.Missing() || missing.path.empty()) return std::nullopt;
+    if (key.path.find("\\WBEM") != npos) return std::nullopt;
     context.flags.Set(ResultCategory::MissingFile);
     AddValueFinding(context, key, value, SoftwareRuleName::DrivePathData, missing.testedPath);
     key.data.clear();
+    return missing.path;
 }
 
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
@@ -283,13 +291,17 @@ void ListedFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& va
 
 MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
                                        const RegistryValue& value,
-                                       const FileReferenceResolver& resolver) {
+                                       const FileReferenceResolver& resolver,
+                                       const DrivePathJudgement* earlier) {
     if (key.data.empty() || key.data.size() > kMaxJudgedDataLength) return MissingDataOutcome::None;
     if (ListedKeyOf(key.keyName) != ListedKey::None) return MissingDataOutcome::None;
     // Only string data can name a file. The text an integer value carries over from the
     // values before it is theirs, not its own.
     if (!IsStringKind(value)) return MissingDataOutcome::None;
-    FileReference reference = resolver.Resolve(key.data, ReturnFound::Yes);
+    FileReference reference =
+        earlier != nullptr && earlier->reference && earlier->text == key.data
+            ? *earlier->reference
+            : resolver.Resolve(key.data, ReturnFound::Yes);
     key.data = reference.state == ReferenceState::NotCheckable ? std::string() : reference.path;
     if (!reference.Missing() || key.data.empty() || resolver.PathExistsLoose(key.data)) {
         return MissingDataOutcome::None;
@@ -316,12 +328,24 @@ MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
 MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
                                            const RegistryValue& value,
                                            const FileReferenceResolver& resolver) {
-    DrivePathDataRule(context, key, value, resolver);
+    DrivePathJudgement judgement;
+    std::optional<std::string> reported =
+        DrivePathDataRule(context, key, value, resolver, &judgement);
     if (FontFileRule(context, key, value, resolver)) return MissingDataOutcome::None;
     TypedDataRead(key, value);
     ValueNamePathRule(context, key, value, resolver);
     ListedFileRule(context, key, value, resolver);
-    return MissingDataFileRule(context, key, value, resolver);
+    // (Below "shell\open\command" the open-command rule still has its say.)
+    if (reported && !key.data.empty() && key.data.size() <= kMaxJudgedDataLength &&
+        ListedKeyOf(key.keyName) == ListedKey::None &&
+        AsciiLower(key.path).find("shell\\open\\command") == npos) {
+        // The value is listed once. Judging its data again would list the same missing file
+        // a second time, and deleting the first row would leave the second one failing. The
+        // working data goes on as the resolved path, as a second judgement would leave it.
+        key.data = std::move(*reported);
+        return MissingDataOutcome::None;
+    }
+    return MissingDataFileRule(context, key, value, resolver, &judgement);
 }
 
 std::size_t SoftwareKeyInventory(RegistryContext& registry, ScanEntrySink& sink,

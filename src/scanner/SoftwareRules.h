@@ -46,9 +46,19 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
 
 // --- Value rules, in walker order; each reads and updates key.data ------------------------
 
-// 1. String data that is a drive path to a missing file.
-void DrivePathDataRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
-                       const FileReferenceResolver& resolver);
+// What the drive-path rule resolved for a value: the text it judged and the answer, so that
+// the missing-data rule does not ask the file system the same question again.
+struct DrivePathJudgement {
+    std::string text;
+    std::optional<FileReference> reference;
+};
+
+// 1. String data that is a drive path to a missing file. Gives the missing path when it
+// reported the value.
+std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key,
+                                             const RegistryValue& value,
+                                             const FileReferenceResolver& resolver,
+                                             DrivePathJudgement* judgement = nullptr);
 // 2. A value of the fonts list. True when the value belonged to it: no further rule then.
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
                   const FileReferenceResolver& resolver);
@@ -71,7 +81,8 @@ enum class MissingDataOutcome {
 // 6 and 7. String data naming a missing file.
 MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
                                        const RegistryValue& value,
-                                       const FileReferenceResolver& resolver);
+                                       const FileReferenceResolver& resolver,
+                                       const DrivePathJudgement* earlier = nullptr);
 
 // Rules 1 to 6 for one value, in order.
 MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,

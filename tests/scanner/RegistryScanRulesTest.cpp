@@ -126,16 +126,14 @@ TEST(RegistryScanRulesTest, ScanListsExactlyTheBrokenEntries) {
     machine.String(cr, ".ok", "", "okfile");
 
     // The broken application path is also a value naming a missing file, found by the data
-    // rules (once as a drive path, once with its data).
+    // rules (once: as a drive path).
     Texts expected{
                   "0|oldfile##5",
                   "0|oldfile\\shell\\open\\command||##1",
                   "1|Software\\GoneVendor##6",
                   "2|" + appPaths + "gone.exe##7",
                   "2|" + appPaths + "gone.exe||##1",
-                  "2|" + appPaths + "gone.exe||##1",
                   "2|" + fonts + "||Old (TrueType)##1",
-                  "2|" + run + "||Gone##1",
                   "2|" + run + "||Gone##1",
                   "2|" + layers + "||C:\\Gone\\game.exe##1",
                   "2|" + shared + "||C:\\Gone\\old.dll##0",

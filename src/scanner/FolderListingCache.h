@@ -1,0 +1,99 @@
+// FolderListingCache: a file system that answers "does this path exist" from listings of the
+// folders asked about, one listing per folder, for the length of one scan. A scan asks about
+// hundreds of thousands of paths in a few hundred folders; under Wine every question to the
+// system is a round trip to the wineserver, so listing a folder once is much cheaper than
+// asking about each of its files.
+//
+// The cache only ever answers "missing" for a name it is sure about: a plain name of ASCII
+// characters in a folder whose listing holds ASCII names only, or a path with a slash (a
+// command line's switch) whose part before the slash names no folder. Short (8.3) names, names
+// ending in a dot or a blank, device names, wildcards, long paths and folders that cannot be
+// listed are asked of the real file system, since Windows finds those by rules a listing does
+// not show. Everything but the existence questions passes straight through.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/ports/FileSystemPort.h"
+
+namespace kestrover {
+
+class FolderListingCache final : public FileSystemPort {
+public:
+    // At most maxFolders listings, holding at most maxEntries names in all, are kept; the
+    // least recently used goes first.
+    explicit FolderListingCache(FileSystemPort& inner, std::size_t maxFolders = 4096,
+                                std::size_t maxEntries = 250000);
+
+    std::optional<FileEntry> GetFileInfo(std::string_view path) override;
+    bool FileExists(std::string_view path) override;
+    bool DirectoryExists(std::string_view path) override;
+
+    Result<std::vector<FileEntry>> FindFiles(std::string_view pattern) override {
+        return inner_.FindFiles(pattern);
+    }
+    Status CreateDirectory(std::string_view path) override { return inner_.CreateDirectory(path); }
+    Status RemoveDirectory(std::string_view path) override { return inner_.RemoveDirectory(path); }
+    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
+        return inner_.MoveFile(from, to, existing);
+    }
+    Status DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
+    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
+        return inner_.SetAttributes(path, attributes);
+    }
+    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
+        return inner_.ReadFile(path);
+    }
+    Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
+        return inner_.CreateFile(path);
+    }
+    std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
+    DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
+
+    // Forgets every listing (files may have changed since they were taken).
+    void Clear() {
+        recent_.clear();
+        byFolder_.clear();
+        entryCount_ = 0;
+        lastFolder_.clear();
+        last_ = nullptr;
+    }
+
+    // How many listings were taken and how many questions went to the real file system.
+    std::size_t ListingCount() const { return listings_; }
+    std::size_t PassedThroughCount() const { return passedThrough_; }
+
+private:
+    enum class FolderState { Listed, Missing, Unlistable };
+    struct Listing {
+        std::string key;
+        FolderState state = FolderState::Listed;
+        bool asciiNamesOnly = true;
+        bool namesEndingInDotOrBlank = false;  // stored names Windows would not match plainly
+        std::unordered_map<std::string, FileEntry> entries;  // by upper-cased name
+    };
+    enum class Answer { Found, Missing, AskSystem };
+
+    Answer Lookup(std::string_view path, std::optional<FileEntry>& entry);
+    Answer LookupBeforeSlash(std::string_view path);
+    Listing& ListingOf(std::string_view folder);
+
+    FileSystemPort& inner_;
+    std::size_t maxFolders_;
+    std::size_t maxEntries_;
+    std::size_t entryCount_ = 0;
+    // The folder asked about last, as it was spelled: the next question is most often about
+    // the same folder.
+    std::string lastFolder_;
+    Listing* last_ = nullptr;
+    std::list<Listing> recent_;  // most recently used first
+    std::unordered_map<std::string, std::list<Listing>::iterator> byFolder_;
+    std::size_t listings_ = 0;
+    std::size_t passedThrough_ = 0;
+};
+
+}  // namespace kestrover

@@ -1,0 +1,157 @@
+#include "scanner/FolderListingCache.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/Text.h"
+#include "platform/memory/MemoryFileSystem.h"
+
+namespace kestrover {
+namespace {
+
+// A memory file system that counts the questions it is asked and can refuse to list folders.
+class CountingFileSystem final : public FileSystemPort {
+public:
+    MemoryFileSystem files;
+    int listings = 0;
+    int lookups = 0;
+    std::set<std::string> unlistable;  // upper-cased folder paths
+
+    Result<std::vector<FileEntry>> FindFiles(std::string_view pattern) override {
+        ++listings;
+        std::string folder = AsciiUpper(pattern.substr(0, pattern.rfind('\\')));
+        if (unlistable.count(folder)) return MakeError(ErrorCode::AccessDenied, "denied");
+        return files.FindFiles(pattern);
+    }
+    std::optional<FileEntry> GetFileInfo(std::string_view path) override {
+        ++lookups;
+        return files.GetFileInfo(path);
+    }
+    bool FileExists(std::string_view path) override {
+        ++lookups;
+        return files.FileExists(path);
+    }
+    bool DirectoryExists(std::string_view path) override {
+        ++lookups;
+        return files.DirectoryExists(path);
+    }
+    Status CreateDirectory(std::string_view path) override { return files.CreateDirectory(path); }
+    Status RemoveDirectory(std::string_view path) override { return files.RemoveDirectory(path); }
+    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
+        return files.MoveFile(from, to, existing);
+    }
+    Status DeleteFile(std::string_view path) override { return files.DeleteFile(path); }
+    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
+        return files.SetAttributes(path, attributes);
+    }
+    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
+        return files.ReadFile(path);
+    }
+    Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
+        return files.CreateFile(path);
+    }
+    std::uint32_t LogicalDrives() override { return files.LogicalDrives(); }
+    DriveType GetDriveType(std::string_view root) override { return files.GetDriveType(root); }
+};
+
+class FolderListingCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        system_.files.AddDrive('C', DriveType::Fixed);
+        ASSERT_TRUE(system_.files.AddFile("C:\\Windows\\System32\\kernel32.dll", "x").ok());
+        ASSERT_TRUE(system_.files.AddFile("C:\\Program Files\\App\\app.exe", "x").ok());
+        ASSERT_TRUE(system_.files.AddFile("C:\\Program Files\\App\\Zoë.dll", "x").ok());
+        ASSERT_TRUE(system_.files.AddFile("C:\\Locked\\inside.exe", "x").ok());
+        ASSERT_TRUE(system_.files.AddFile("C:\\boot.ini", "x").ok());
+        system_.unlistable.insert("C:\\LOCKED");
+    }
+
+    CountingFileSystem system_;
+};
+
+TEST_F(FolderListingCacheTest, AnswersAsTheFileSystemDoesAndAsksOnlyWhenUnsure) {
+    enum class Asks { ListingOnly, System };
+    const struct {
+        const char* path;
+        bool exists;
+        bool directory;
+        Asks asks;
+    } cases[] = {
+        {"C:\\Windows\\System32\\kernel32.dll", true, false, Asks::ListingOnly},
+        // A switch after a program: the program is no folder, so nothing is below it.
+        {"C:\\Program Files\\App\\app.exe /quiet", false, false, Asks::ListingOnly},
+        {"C:\\Program Files\\App\\gone.exe /quiet", false, false, Asks::System},  // Zoë.dll
+        {"C:\\Windows\\System32\\gone.exe -a /b", false, false, Asks::ListingOnly},
+        {"C:\\Gone\\app.exe /x", false, false, Asks::ListingOnly},
+        {"C:\\Windows /x", false, false, Asks::System},  // a folder: only the system can tell
+        {"C:\\PROGRA~1\\app.exe /x", false, false, Asks::System},
+        {"c:\\WINDOWS\\system32\\KERNEL32.DLL", true, false, Asks::ListingOnly},
+        {"C:\\Windows\\System32\\gone.dll", false, false, Asks::ListingOnly},
+        {"C:\\Windows\\System32", true, true, Asks::ListingOnly},
+        {"C:\\boot.ini", true, false, Asks::ListingOnly},
+        {"C:\\Gone\\Deeper\\x.exe", false, false, Asks::ListingOnly},  // the folder is missing
+        {"C:\\boot.ini\\x.exe", false, false, Asks::ListingOnly},      // a file is no folder
+        // Only the system can tell:
+        {"C:\\Locked\\inside.exe", true, false, Asks::System},        // no listing
+        {"C:\\Locked\\gone.exe", false, false, Asks::System},
+        {"C:\\Program Files\\App\\gone.dll", false, false, Asks::System},  // a name beyond ASCII
+        {"C:\\Program Files\\App\\Zoë.dll", true, false, Asks::ListingOnly},
+        {"C:\\PROGRA~1\\App\\app.exe", false, false, Asks::System},  // a short name
+        {"C:\\Windows\\System32\\kernel32.dll.", false, false, Asks::System},
+        {"C:\\Windows\\System32\\kernel32.dll ", false, false, Asks::System},
+        {"C:\\Windows\\System32\\*.dll", false, false, Asks::System},
+        {"C:\\Windows\\NUL", false, false, Asks::System},
+        {"C:\\Windows\\com1.txt", false, false, Asks::System},
+        {"C:\\Windows\\..\\boot.ini", false, false, Asks::System},
+        {"C:\\$MFT", false, false, Asks::System},
+        {"C:", false, false, Asks::System},
+        {"C:\\", false, false, Asks::System},
+        {"\\\\server\\share\\x.exe", false, false, Asks::System},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        FolderListingCache cache(system_);
+        const bool systemExists = system_.files.GetFileInfo(c.path).has_value();
+        system_.lookups = 0;
+        std::optional<FileEntry> entry = cache.GetFileInfo(c.path);
+        EXPECT_EQ(entry.has_value(), systemExists);
+        if (c.asks == Asks::ListingOnly) {
+            EXPECT_EQ(entry.has_value(), c.exists);
+            if (entry) {
+                EXPECT_EQ(entry->IsDirectory(), c.directory);
+            }
+            EXPECT_EQ(system_.lookups, 0);
+        } else {
+            EXPECT_EQ(system_.lookups, 1);
+        }
+        EXPECT_EQ(cache.FileExists(c.path), system_.files.FileExists(c.path));
+        EXPECT_EQ(cache.DirectoryExists(c.path), system_.files.DirectoryExists(c.path));
+    }
+}
+
+TEST_F(FolderListingCacheTest, ListsEachFolderOnceAndForgetsTheLeastRecentlyUsed) {
+    FolderListingCache cache(system_, 2);
+    system_.listings = 0;
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Windows\\System32\\kernel32.dll"));
+    EXPECT_FALSE(cache.GetFileInfo("C:\\Windows\\System32\\a.dll"));
+    EXPECT_FALSE(cache.GetFileInfo("C:\\WINDOWS\\SYSTEM32\\b.dll"));
+    EXPECT_EQ(system_.listings, 1);
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Program Files\\App\\app.exe"));  // second folder
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Windows\\System32\\kernel32.dll"));  // still kept
+    EXPECT_EQ(system_.listings, 2);
+    EXPECT_TRUE(cache.GetFileInfo("C:\\boot.ini"));  // a third: App goes, System32 stays
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Windows\\System32\\kernel32.dll"));
+    EXPECT_EQ(system_.listings, 3);
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Program Files\\App\\app.exe"));
+    EXPECT_EQ(system_.listings, 4);
+
+    // A file created after the listing is seen once the cache is cleared (a new scan).
+    ASSERT_TRUE(system_.files.AddFile("C:\\Windows\\System32\\new.dll", "x").ok());
+    EXPECT_FALSE(cache.GetFileInfo("C:\\Windows\\System32\\new.dll"));
+    cache.Clear();
+    EXPECT_TRUE(cache.GetFileInfo("C:\\Windows\\System32\\new.dll"));
+}
+
+}  // namespace
+}  // namespace kestrover
