@@ -66,12 +66,21 @@ FolderListingCache::FolderListingCache(FileSystemPort& inner, std::size_t maxFol
     : inner_(inner), maxFolders_(maxFolders == 0 ? 1 : maxFolders), maxEntries_(maxEntries) {}
 
 FolderListingCache::Listing& FolderListingCache::ListingOf(std::string_view folder) {
-    if (last_ != nullptr && folder == lastFolder_) return *last_;
-    lastFolder_.assign(folder);
+    for (const RecentFolder& recent : lastFolders_) {
+        if (recent.valid && recent.spelling == folder) {
+            recent_.splice(recent_.begin(), recent_, recent.listing);  // most recently used
+            return *recent.listing;
+        }
+    }
+    RecentFolder& slot = lastFolders_[nextRecentSlot_];
+    nextRecentSlot_ = (nextRecentSlot_ + 1) % lastFolders_.size();
+    slot.spelling.assign(folder);
+    slot.valid = false;
     std::string key = AsciiUpper(folder);
     if (auto found = byFolder_.find(key); found != byFolder_.end()) {
         recent_.splice(recent_.begin(), recent_, found->second);
-        last_ = &recent_.front();
+        slot.listing = recent_.begin();
+        slot.valid = true;
         return recent_.front();
     }
     Listing listing;
@@ -100,24 +109,45 @@ FolderListingCache::Listing& FolderListingCache::ListingOf(std::string_view fold
     // The newest listing stays even when it alone is over the bound.
     while (recent_.size() > 1 &&
            (recent_.size() > maxFolders_ || entryCount_ > maxEntries_)) {
-        entryCount_ -= recent_.back().entries.size();
-        byFolder_.erase(recent_.back().key);
+        Listing& oldest = recent_.back();
+        for (RecentFolder& recent : lastFolders_) {
+            if (recent.valid && &*recent.listing == &oldest) recent = RecentFolder{};
+        }
+        entryCount_ -= oldest.entries.size();
+        byFolder_.erase(oldest.key);
         recent_.pop_back();
     }
-    last_ = &recent_.front();
+    slot.listing = recent_.begin();
+    slot.valid = true;
     return recent_.front();
 }
 
-// "C:\App\app.exe /switch": Windows takes the slash for a separator, so the path exists only
-// if "C:\App\app.exe " (or, trimmed, "C:\App\app.exe") is a folder. When the listing shows
-// no folder of that name, nothing below it exists.
-FolderListingCache::Answer FolderListingCache::LookupBeforeSlash(std::string_view path) {
+// A path that is no plain path may still be known missing from the listing of a folder on
+// its way. "C:\App\app.exe /switch": Windows takes the slash for a separator, so the path
+// exists only if "C:\App\app.exe " (or, trimmed, "C:\App\app.exe") is a folder.
+// "C:\Windows\(UTC-03:00) Brasilia": a colon in the last name names a stream of the file
+// "(UTC-03", which must exist for the path to. When the listing shows no such entry (or, for
+// the slash, a file), the path does not exist; otherwise only the system can tell.
+FolderListingCache::Answer FolderListingCache::LookupOnTheWay(std::string_view path) {
     const std::size_t slash = path.find('/');
-    if (slash == std::string_view::npos) return Answer::AskSystem;
-    const std::string_view before = path.substr(0, slash);
+    const std::size_t lastSeparator = path.rfind('\\');
+    const std::size_t streamColon =
+        lastSeparator == std::string_view::npos ? std::string_view::npos
+                                                : path.find(':', lastSeparator + 1);
+    std::string_view before;
+    bool mustBeFolder = false;
+    if (slash != std::string_view::npos) {
+        before = path.substr(0, slash);
+        mustBeFolder = true;
+    } else if (streamColon != std::string_view::npos && streamColon > 2) {
+        before = path.substr(0, streamColon);
+    } else {
+        return Answer::AskSystem;
+    }
     const std::size_t separator = before.rfind('\\');
     if (separator == std::string_view::npos) return Answer::AskSystem;
     std::string_view name = before.substr(separator + 1);
+    name = name.substr(0, name.find(':'));  // "http:" before "//host"
     while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.remove_suffix(1);
     if (name.empty()) return Answer::AskSystem;
     const std::string_view folder = before.substr(0, separator);
@@ -126,7 +156,7 @@ FolderListingCache::Answer FolderListingCache::LookupBeforeSlash(std::string_vie
     if (listing.state == FolderState::Unlistable) return Answer::AskSystem;
     if (listing.state == FolderState::Missing) return Answer::Missing;
     if (auto found = listing.entries.find(AsciiUpper(name)); found != listing.entries.end()) {
-        return found->second.IsDirectory() ? Answer::AskSystem : Answer::Missing;
+        return mustBeFolder && !found->second.IsDirectory() ? Answer::Missing : Answer::AskSystem;
     }
     if (!listing.asciiNamesOnly || listing.namesEndingInDotOrBlank || !IsAscii(name)) {
         return Answer::AskSystem;
@@ -136,7 +166,7 @@ FolderListingCache::Answer FolderListingCache::LookupBeforeSlash(std::string_vie
 
 FolderListingCache::Answer FolderListingCache::Lookup(std::string_view path,
                                                       std::optional<FileEntry>& entry) {
-    if (!IsPlainPath(path)) return LookupBeforeSlash(path);
+    if (!IsPlainPath(path)) return LookupOnTheWay(path);
     const std::size_t separator = path.rfind('\\');
     const std::string_view folder = path.substr(0, separator);  // "C:" for a drive's root
     const std::string_view name = path.substr(separator + 1);

@@ -12,6 +12,7 @@
 // not show. Everything but the existence questions passes straight through.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <list>
 #include <optional>
@@ -59,8 +60,7 @@ public:
         recent_.clear();
         byFolder_.clear();
         entryCount_ = 0;
-        lastFolder_.clear();
-        last_ = nullptr;
+        lastFolders_ = {};
     }
 
     // How many listings were taken and how many questions went to the real file system.
@@ -79,17 +79,22 @@ private:
     enum class Answer { Found, Missing, AskSystem };
 
     Answer Lookup(std::string_view path, std::optional<FileEntry>& entry);
-    Answer LookupBeforeSlash(std::string_view path);
+    Answer LookupOnTheWay(std::string_view path);
     Listing& ListingOf(std::string_view folder);
 
     FileSystemPort& inner_;
     std::size_t maxFolders_;
     std::size_t maxEntries_;
     std::size_t entryCount_ = 0;
-    // The folder asked about last, as it was spelled: the next question is most often about
-    // the same folder.
-    std::string lastFolder_;
-    Listing* last_ = nullptr;
+    // The folders asked about last, as they were spelled: the next question is most often
+    // about one of them (a program's folder, the Windows folder, system32).
+    struct RecentFolder {
+        std::string spelling;
+        std::list<Listing>::iterator listing;
+        bool valid = false;
+    };
+    std::array<RecentFolder, 4> lastFolders_;
+    std::size_t nextRecentSlot_ = 0;
     std::list<Listing> recent_;  // most recently used first
     std::unordered_map<std::string, std::list<Listing>::iterator> byFolder_;
     std::size_t listings_ = 0;

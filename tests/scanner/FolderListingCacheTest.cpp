@@ -86,6 +86,12 @@ TEST_F(FolderListingCacheTest, AnswersAsTheFileSystemDoesAndAsksOnlyWhenUnsure) 
         {"C:\\Gone\\app.exe /x", false, false, Asks::ListingOnly},
         {"C:\\Windows /x", false, false, Asks::System},  // a folder: only the system can tell
         {"C:\\PROGRA~1\\app.exe /x", false, false, Asks::System},
+        // A colon in the last name names a stream of the file before it.
+        {"C:\\Windows\\(UTC-03:00) Brasilia", false, false, Asks::ListingOnly},
+        {"C:\\Windows\\System32\\https:", false, false, Asks::ListingOnly},
+        {"C:\\Windows\\System32\\http://host/x", false, false, Asks::ListingOnly},
+        {"C:\\boot.ini:stream", false, false, Asks::System},  // the file exists
+        {"C:\\Windows\\lpt1:", false, false, Asks::System},  // a device
         {"c:\\WINDOWS\\system32\\KERNEL32.DLL", true, false, Asks::ListingOnly},
         {"C:\\Windows\\System32\\gone.dll", false, false, Asks::ListingOnly},
         {"C:\\Windows\\System32", true, true, Asks::ListingOnly},
