@@ -19,7 +19,10 @@ bool IsAscii(std::string_view text) {
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with any extension.
 bool IsDeviceName(std::string_view name) {
-    std::string base = AsciiUpper(name.substr(0, name.find('.')));
+    std::string_view stem = name.substr(0, name.find('.'));
+    if (stem.size() < 3) return false;
+    if (stem.size() > 4 && stem[4] != ' ') return false;  // "COM1  .txt" still names COM1
+    std::string base = AsciiUpper(stem);
     while (!base.empty() && base.back() == ' ') base.pop_back();
     if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
     return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&

@@ -201,6 +201,7 @@ std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key
                                              DrivePathJudgement* judgement) {
     std::optional<std::string> text = StringValueText(value);
     if (!text) return std::nullopt;
+    if (judgement != nullptr) judgement->valueText = *text;
     key.data = std::move(*text);
     if (!key.data.empty() && key.data.front() == '"') {
         key.data.erase(0, 1);
@@ -332,7 +333,11 @@ MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
     std::optional<std::string> reported =
         DrivePathDataRule(context, key, value, resolver, &judgement);
     if (FontFileRule(context, key, value, resolver)) return MissingDataOutcome::None;
-    TypedDataRead(key, value);
+    if (judgement.valueText) {
+        key.data = std::move(*judgement.valueText);  // the value's text, read once
+    } else {
+        TypedDataRead(key, value);
+    }
     ValueNamePathRule(context, key, value, resolver);
     ListedFileRule(context, key, value, resolver);
     // (Below "shell\open\command" the open-command rule still has its say.)

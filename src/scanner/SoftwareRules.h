@@ -49,6 +49,7 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
 // What the drive-path rule resolved for a value: the text it judged and the answer, so that
 // the missing-data rule does not ask the file system the same question again.
 struct DrivePathJudgement {
+    std::optional<std::string> valueText;  // the value's whole text, for the data read
     std::string text;
     std::optional<FileReference> reference;
 };
