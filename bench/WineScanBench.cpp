@@ -299,7 +299,8 @@ int Run(const Options& options) {
         CallTally tally;
         TimedRegistry registry(ports.registry, tally);
         TimedFileSystem fileSystem(ports.fileSystem, tally);
-        Platform timed{registry, fileSystem, ports.environment, ports.clock};
+        Platform timed{registry, fileSystem, ports.environment, ports.clock, ports.shell,
+                       ports.security};
         RegistryContext timedContext{registry, context.views, context.ansiCodePage};
         ScanResult scan = FullScan(timed, timedContext);
         std::printf("Scan through timing ports: %.3f s, %zu findings\n", scan.seconds, scan.findings);

@@ -55,6 +55,8 @@ struct MainWindowState {
     bool stopButtonVisible = false;
     bool searchBoxEnabled = true;
     std::string searchText;
+    // The search page's "Search Protected Keys only" box; a scan unchecks it.
+    bool searchProtectedKeys = false;
 
     // Leaves whatever view was active: clears the view flags and the stop flag, the labels and
     // the status colour; the caller clears the lists it owns.

@@ -33,6 +33,7 @@ ScanReport RegistryScanCommand::GoClean(const ScanOptions& options, bool showEac
     window_.DisableAllButtons();
     window_.scanMode = true;
     window_.searchBoxEnabled = false;
+    window_.searchProtectedKeys = false;
     window_.progressVisible = true;
     window_.status.text = "Analyzing ...";
 

@@ -196,10 +196,12 @@ const char* StatusMark(const ExportNode& node, bool keyNode) {
     return " ";
 }
 
-void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) {
+}  // namespace
+
+void PrintTree(const std::vector<ExportNode>& nodes, LoadMode mode, std::ostream& out) {
     std::size_t keys = 0, values = 0, restored = 0, created = 0, writable = 0, failed = 0,
                 unknown = 0;
-    for (const ExportNode& key : reader.Nodes()) {
+    for (const ExportNode& key : nodes) {
         ++keys;
         if (!key.root) ++unknown;
         if (key.status == ExportNodeStatus::Created) ++created;
@@ -225,6 +227,8 @@ void PrintTree(const RegExportReader& reader, LoadMode mode, std::ostream& out) 
     }
 }
 
+namespace {
+
 int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode mode,
                  std::ostream& out, std::ostream& err) {
     auto file = ExistingFile(native, options.file, err);
@@ -238,7 +242,7 @@ int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode
             << loaded.error().Describe() << ")\n";
         return 1;
     }
-    PrintTree(reader, mode, out);
+    PrintTree(reader.Nodes(), mode, out);
     if (mode == LoadMode::Restore && reader.Failed()) {
         err << "kestrover-cli: some keys could not be written (marked !)\n";
         return 1;

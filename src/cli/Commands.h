@@ -3,9 +3,11 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/NativePlatform.h"
 #include "platform/ports/Platform.h"
+#include "registry/RegExportReader.h"
 
 namespace kestrover::cli {
 
@@ -34,5 +36,9 @@ int ViewFile(NativePlatform& native, const CommandOptions& options, std::ostream
 // key and value; 1 when some key could not be written.
 int RestoreFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
                 std::ostream& err);
+
+// The tree of a view or restore, each key header with its values indented below it and a mark
+// for what happened to each, then a count line.
+void PrintTree(const std::vector<ExportNode>& nodes, LoadMode mode, std::ostream& out);
 
 }  // namespace kestrover::cli

@@ -58,17 +58,23 @@ RegistryContext ContextOf(Platform& platform) {
 
 }  // namespace
 
-int ScanRegistry(Platform& platform, const ScanCommandOptions& options, std::ostream& out,
-                 std::ostream& err) {
+bool ScanBoxesFromRoots(const std::string& roots, bool noCom, ScanOptions& boxes,
+                        std::ostream& err) {
     ScanSelection selection;
-    selection.comClasses = !options.noCom;
-    if (!ParseRoots(options.roots, selection, err)) return 2;
-    ScanOptions boxes;
+    selection.comClasses = !noCom;
+    if (!ParseRoots(roots, selection, err)) return false;
     boxes.SetChecked(ScanBox::clActive, selection.comClasses);
     boxes.SetChecked(ScanBox::clCR, selection.classesRoot);
     boxes.SetChecked(ScanBox::clCU, selection.currentUser);
     boxes.SetChecked(ScanBox::clLM, selection.localMachine);
     boxes.SetChecked(ScanBox::clU, selection.users);
+    return true;
+}
+
+int ScanRegistry(Platform& platform, const ScanCommandOptions& options, std::ostream& out,
+                 std::ostream& err) {
+    ScanOptions boxes;
+    if (!ScanBoxesFromRoots(options.roots, options.noCom, boxes, err)) return 2;
 
     // The same "GO !" command the window runs; the terminal plays the window.
     RegistryContext registry = ContextOf(platform);

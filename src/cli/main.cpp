@@ -6,8 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/BackupsCommand.h"
+#include "cli/CleanCommand.h"
 #include "cli/Commands.h"
+#include "cli/DataFolder.h"
+#include "cli/ExcludeCommand.h"
+#include "cli/FavoritesCommand.h"
+#include "cli/OwnershipCommand.h"
 #include "cli/ScanCommand.h"
+#include "cli/SearchCommand.h"
 #include "core/Unicode.h"
 #include "platform/NativePlatform.h"
 
@@ -25,6 +32,11 @@ int Run(std::vector<std::string> arguments) {
                    "Linux: keep the registry in this export file: loaded at start, saved back "
                    "when the command changed it")
         ->type_name("FILE.reg");
+    std::string dataDir;
+    app.add_option("--data-dir", dataDir,
+                   "The data folder (backups, exclusion list, settings) instead of the "
+                   "executable's folder; on Linux a host folder")
+        ->type_name("DIR");
 
     CommandOptions options;
     CLI::App* info = app.add_subcommand("info", "Show platform facts: architecture, registry views, drives, folders");
@@ -55,6 +67,18 @@ int Run(std::vector<std::string> arguments) {
                    "Print the findings as a JSON array, with the rule and the path tested");
     CLI::App* inventory = app.add_subcommand("inventory", "List the software keys (vendors)");
     inventory->add_flag("--json", scanOptions.json, "Print the list as a JSON array");
+    BackupsCommandLine backups;
+    backups.AddTo(app);
+    CleanCommandLine clean;
+    clean.AddTo(app);
+    ExcludeCommandLine exclude;
+    exclude.AddTo(app);
+    FavoritesCommandLine favorites;
+    favorites.AddTo(app);
+    SearchCommandLine search;
+    search.AddTo(app);
+    OwnershipCommandLine ownership;
+    ownership.AddTo(app);
 
     try {
         // CLI11 wants the arguments without the program name, last first.
@@ -93,10 +117,20 @@ int Run(std::vector<std::string> arguments) {
     if (*exportCommand) status = ExportBranch(native, options, std::cout, std::cerr);
     if (*view) status = ViewFile(native, options, std::cout, std::cerr);
     if (*restore) status = RestoreFile(native, options, std::cout, std::cerr);
+    if (backups.Chosen()) status = backups.Run(native, dataDir, std::cout, std::cerr);
+    if (clean.Chosen()) status = clean.Run(native, dataDir, std::cout, std::cerr);
+    if (exclude.Chosen()) status = exclude.Run(native, dataDir, std::cout, std::cerr);
+    if (favorites.Chosen()) status = favorites.Run(native, dataDir, std::cout, std::cerr);
+    if (search.Chosen()) status = search.Run(native, dataDir, std::cout, std::cerr);
+    if (ownership.Chosen()) status = ownership.Run(native, std::cout, std::cerr);
     if (*scan || *inventory) {
-        // The data folder is the executable's: "Exclude.lst" lives beside the program.
-        std::string executable = ports.environment.ExecutablePath();
-        scanOptions.dataFolder = executable.substr(0, executable.find_last_of("\\:") + 1);
+        // "Exclude.lst" lives in the data folder.
+        Result<std::string> dataFolder = OpenDataFolder(native, dataDir);
+        if (!dataFolder) {
+            std::cerr << "kestrover-cli: " << dataFolder.error().Describe() << "\n";
+            return 2;
+        }
+        scanOptions.dataFolder = *dataFolder;
         status = *scan ? ScanRegistry(ports, scanOptions, std::cout, std::cerr)
                        : ListInventory(ports, scanOptions, std::cout, std::cerr);
     }

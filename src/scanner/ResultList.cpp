@@ -38,6 +38,22 @@ void RowTextIndex::Add(std::string text, FindingDetail detail) {
     rows_.push_back(IndexedRow{std::move(text), std::move(detail)});
 }
 
+bool RowTextIndex::Remove(std::string_view text) {
+    auto found = std::find_if(rows_.begin(), rows_.end(),
+                              [&](const IndexedRow& row) { return row.text == text; });
+    if (found == rows_.end()) return false;
+    rows_.erase(found);
+    return true;
+}
+
+bool RowTextIndex::ReplaceText(std::string_view text, std::string newText) {
+    auto found = std::find_if(rows_.begin(), rows_.end(),
+                              [&](const IndexedRow& row) { return row.text == text; });
+    if (found == rows_.end()) return false;
+    found->text = std::move(newText);
+    return true;
+}
+
 int ResultRowHeight(std::string_view entry) {
     int height = kBaseRowHeight;
     if (entry.find(kValueSeparator) != std::string_view::npos) height += kLineHeight;
@@ -164,6 +180,27 @@ ResultMenuState ResultList::ContextMenuState(std::optional<std::size_t> focusedR
                                text.find("%\\") != std::string::npos;
     }
     return state;
+}
+
+std::optional<std::size_t> ResultList::FindRow(std::string_view text) const {
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (rows_[row].text == text) return row;
+    }
+    return std::nullopt;
+}
+
+void ResultList::RemoveRow(std::size_t row) {
+    index_.Remove(rows_.at(row).text);
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+    UpdateCountText();
+}
+
+void ResultList::MarkNotDeleted(std::size_t row) {
+    ResultRow& marked = rows_.at(row);
+    if (marked.text.find(kCategoryMarker) == std::string::npos) return;
+    std::string text = marked.text + "0";
+    index_.ReplaceText(marked.text, text);
+    marked.text = std::move(text);
 }
 
 void ResultList::ResetView() {

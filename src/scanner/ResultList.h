@@ -28,6 +28,9 @@ class RowTextIndex {
 public:
     void Add(std::string text, FindingDetail detail = {});
     void Clear() { rows_.clear(); }
+    // The first record with this text is removed, or given the new text; false when none has it.
+    bool Remove(std::string_view text);
+    bool ReplaceText(std::string_view text, std::string newText);
     std::size_t Count() const { return rows_.size(); }
     const std::vector<IndexedRow>& Rows() const { return rows_; }
 
@@ -106,6 +109,17 @@ public:
 
     ResultMenuState ContextMenuState(std::optional<std::size_t> focusedRow,
                                      ProtectedKeysSearch protectedKeys, ShiftKey shift) const;
+
+    // The first row holding exactly this stored text.
+    std::optional<std::size_t> FindRow(std::string_view text) const;
+    // A deleted entry: the row goes, and its index record with it so that no later filter
+    // brings it back; the count text follows.
+    void RemoveRow(std::size_t row);
+    // An entry whose deletion failed stays, with "0" appended to its stored text (in the row
+    // and in its index record), which turns its category number into ten times itself. A row
+    // without a category marker keeps its text: there the "0" would join its key path, value
+    // name or data, and a second deletion would act on another key or value.
+    void MarkNotDeleted(std::size_t row);
 
     // The view reset: rows, index and count text are cleared; the stripe toggle is kept.
     void ResetView();

@@ -56,6 +56,7 @@ ScanReport ScanDriver::GoClean(const ScanSelection& selection) {
     // Every command starts with the stop request clear, so a scan after a stopped one scans
     // from the start.
     stopRequested_.store(false);
+    walkMode_ = WalkMode::Scan;
     std::int64_t start = Now();
     ShowStatus("Analyzing ...");
     Pump();
@@ -124,7 +125,10 @@ void ScanDriver::ReadReg(RegRoot root, std::string_view startPath) {
             continue;
         }
         const std::string& name = top.subkeys[top.next++];
-        if (NeverEnteredKeyName(name)) continue;
+        if (walkMode_ == WalkMode::Search ? name.empty() : NeverEnteredKeyName(name)) continue;
+        std::string_view parentPath = top.path;
+        if (!parentPath.empty() && parentPath.front() == '\\') parentPath.remove_prefix(1);
+        environment_.rules.BeforeSubkey(context_, root, parentPath, name);
         WalkFrame child;
         // A child of the root is given as "\name", which the provider takes from the root.
         child.path.reserve(top.path.size() + name.size() + 1);
@@ -143,10 +147,11 @@ bool ScanDriver::VisitKey(RegRoot root, const std::string& path,
     // entered, so that the bar reaches the count it was given.
     if (!relative.empty() && relative.find('\\') == std::string_view::npos) AdvanceProgress();
 
-    if (!path.empty() && !exclusions_.empty() &&
+    if (walkMode_ == WalkMode::Scan && !path.empty() && !exclusions_.empty() &&
         exclusions_.ExcludedKey(path, context_.currentRootIndex)) {
         return false;
     }
+    if (!environment_.rules.EnterKey(context_, root, relative)) return false;
 
     RegistryProvider provider(environment_.registry);
     provider.SetRootKey(root);

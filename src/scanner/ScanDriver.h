@@ -29,6 +29,10 @@ struct ScanSelection {
     bool comClasses = true;    // "ActiveX/COM (CLSID)"
 };
 
+// What the walker is run for. Scan mode skips excluded keys and the COM registration trees;
+// search mode (the registry search) enters every key it can read.
+enum class WalkMode { Scan, Search };
+
 // How the scan talks to whoever runs it. Every callback may be left empty.
 struct ScanCallbacks {
     // The status line: "Analyzing ...", "Scan : HKEY_CLASSES_ROOT", each key's path when
@@ -85,7 +89,8 @@ public:
     // was found before a stop stays with the sink. Clears the stop request first.
     ScanReport GoClean(const ScanSelection& selection);
 
-    // Walks the subtree of startPath below root in scan mode, reporting through the rules.
+    // Walks the subtree of startPath below root in the walk mode set, reporting through the
+    // rules.
     void ReadReg(RegRoot root, std::string_view startPath);
 
     // The stop button: the walk ends before its next value or subkey, the scan before its
@@ -95,6 +100,9 @@ public:
 
     // Shift held on "GO !": the status line shows the path of every key entered.
     void SetShowEachKey(bool show) { showEachKey_ = show; }
+    // Scan mode unless set; GoClean always walks in scan mode.
+    void SetWalkMode(WalkMode mode) { walkMode_ = mode; }
+    WalkMode Mode() const { return walkMode_; }
 
     // Root number of the running pass (for the walker and for ReadReg called alone).
     int CurrentRootIndex() const { return context_.currentRootIndex; }
@@ -128,6 +136,7 @@ private:
     ScanContext context_;
     std::atomic<bool> stopRequested_{false};
     bool showEachKey_ = false;
+    WalkMode walkMode_ = WalkMode::Scan;
     std::int64_t progressPosition_ = 0;
 };
 

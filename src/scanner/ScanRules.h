@@ -82,6 +82,21 @@ public:
     // All the work for one value (its entry included) is done before this returns.
     virtual void ApplyValueRules(ScanContext& context, KeyVisit& key,
                                  const RegistryValue& value) = 0;
+
+    // Called before the walker opens a key (path without a leading backslash, "" for the
+    // root); false passes the key by with its subtree. The registry search lists the keys it
+    // may not change here.
+    virtual bool EnterKey(ScanContext& context, RegRoot root, std::string_view path) {
+        (void)context, (void)root, (void)path;
+        return true;
+    }
+    // Called for each subkey the walker is about to descend into, after the stop test, with
+    // its parent's path (no leading backslash) and its name. The registry search matches key
+    // names here, so that a key's hit comes right before the hits of its subtree.
+    virtual void BeforeSubkey(ScanContext& context, RegRoot root, std::string_view parentPath,
+                              std::string_view name) {
+        (void)context, (void)root, (void)parentPath, (void)name;
+    }
 };
 
 }  // namespace kestrover

@@ -6,6 +6,8 @@
 #include "platform/memory/MemoryEnvironment.h"
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/MemorySecurity.h"
+#include "platform/memory/MemoryShell.h"
 #include "scanner/ScanEntry.h"
 
 namespace kestrover {
@@ -37,7 +39,9 @@ protected:
     MemoryFileSystem files_;
     MemoryEnvironment environment_;
     MemoryClock clock_;
-    Platform platform_{memory_, files_, environment_, clock_};
+    MemoryShell shell_;
+    MemorySecurity security_{memory_};
+    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ResultList results_{registry_};

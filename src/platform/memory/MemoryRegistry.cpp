@@ -1,12 +1,14 @@
-// In-memory registry: the tree, the view redirection of 64-bit Windows, access checks and
-// fault injection.
+// In-memory registry: the tree, the view redirection of 64-bit Windows, access checks (denial
+// flags and access lists) and fault injection.
 #include "platform/memory/MemoryRegistry.h"
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 
 #include "core/Text.h"
 #include "core/Unicode.h"
+#include "platform/ports/AccessListText.h"
 
 namespace kestrover {
 
@@ -17,6 +19,8 @@ struct MemoryRegistry::Node {
     bool readDenied = false;
     bool writeDenied = false;
     bool deleted = false;
+    std::string owner;                        // empty: the administrators
+    std::optional<AccessListText> accessList;  // nothing: the key has no list of its own
 
     // Values by upper-cased name, so that a key with many values is not searched value by
     // value on every write (loading a big key would then take time growing with its square).
@@ -44,6 +48,10 @@ constexpr std::uint32_t kErrorKeyDeleted = 1018;  // ERROR_KEY_DELETED
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorBadPathname = 161;
+constexpr std::uint32_t kErrorInvalidOwner = 1307;
+constexpr std::uint32_t kErrorInvalidAcl = 1336;
+constexpr std::uint32_t kErrorNoSuchUser = 1317;
+constexpr std::string_view kDefaultOwner = "BA";
 
 std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
     std::vector<std::string> components;
@@ -167,6 +175,7 @@ public:
             return MakeError(ErrorCode::NotFound, "subkey " + std::string(name), kErrorFileNotFound);
         }
         std::shared_ptr<MemoryRegistry::Node> parent = registry_.RootNode(resolved->root);
+        MemoryRegistry::NodeChain chain{parent};
         for (std::size_t i = 0; i + 1 < resolved->components.size(); ++i) {
             auto child = parent->children.find(resolved->components[i]);
             if (child == parent->children.end()) {
@@ -174,13 +183,16 @@ public:
                                  kErrorFileNotFound);
             }
             parent = child->second;
+            chain.push_back(parent);
         }
         auto target = parent->children.find(resolved->components.back());
         if (target == parent->children.end()) {
             return MakeError(ErrorCode::NotFound, "subkey " + std::string(name), kErrorFileNotFound);
         }
+        chain.push_back(target->second);
         // Windows refuses to delete a key that still has subkeys, or one it may not delete.
-        if (!target->second->children.empty() || target->second->writeDenied) {
+        if (!target->second->children.empty() || target->second->writeDenied ||
+            !registry_.AccessAllowed(chain, KeyAccess::Delete)) {
             return Denied("subkey " + std::string(name));
         }
         if (registry_.ConsumeWriteFailure()) return Denied("subkey " + std::string(name));
@@ -291,7 +303,11 @@ bool MemoryRegistry::ConsumeWriteFailure() {
 Result<std::shared_ptr<MemoryRegistry::Node>> MemoryRegistry::Walk(PredefinedKey root,
                                                                    std::string_view path,
                                                                    std::uint32_t access,
-                                                                   bool create) {
+                                                                   bool create,
+                                                                   NodeChain* chain) {
+    NodeChain ownChain;
+    if (!chain) chain = &ownChain;
+    chain->clear();
     accessLog_.push_back(AccessRecord{root, std::string(path), access});
     auto resolved = Resolve(root, path, access);
     if (!resolved) {
@@ -299,22 +315,27 @@ Result<std::shared_ptr<MemoryRegistry::Node>> MemoryRegistry::Walk(PredefinedKey
     }
     std::shared_ptr<Node> node = RootNode(resolved->root);
     if (!node) return MakeError(ErrorCode::NotFound, "root key", kErrorFileNotFound);
+    chain->push_back(node);
     for (const std::string& component : resolved->components) {
         auto child = node->children.find(component);
         if (child != node->children.end()) {
             node = child->second;
+            chain->push_back(node);
             continue;
         }
         if (!create) {
             return MakeError(ErrorCode::NotFound, "key " + std::string(path), kErrorFileNotFound);
         }
-        if (node->writeDenied) return Denied("key " + std::string(path));
+        if (node->writeDenied || !AccessAllowed(*chain, KeyAccess::CreateSubKey)) {
+            return Denied("key " + std::string(path));
+        }
         if (ConsumeWriteFailure()) return Denied("key " + std::string(path));
         auto created = std::make_shared<Node>();
         created->name = component;
         node->children.emplace(component, created);
         NoteChange();
         node = std::move(created);
+        chain->push_back(node);
     }
     // Windows checks the rights on the key itself, not on the keys on the way to it.
     if ((access & KeyAccess::ReadRights) != 0 && node->readDenied) {
@@ -323,6 +344,7 @@ Result<std::shared_ptr<MemoryRegistry::Node>> MemoryRegistry::Walk(PredefinedKey
     if ((access & KeyAccess::WriteRights) != 0 && node->writeDenied) {
         return Denied("key " + std::string(path));
     }
+    if (!AccessAllowed(*chain, access)) return Denied("key " + std::string(path));
     return node;
 }
 
@@ -384,6 +406,235 @@ static std::size_t CountBelow(const MemoryRegistry::Node& node) {
 std::size_t MemoryRegistry::KeyCount() const {
     return CountBelow(*currentUser_) + CountBelow(*localMachine_) + CountBelow(*users_) +
            CountBelow(*currentConfig_) + CountBelow(*performanceData_) + CountBelow(*dynData_);
+}
+
+// Key security: the token, the access lists that apply to a key, and the check Windows makes.
+
+MemoryRegistry::AccessToken MemoryRegistry::AccessToken::Administrator() {
+    AccessToken token;
+    token.groups = {"WD", "AU", "BU", "BA"};
+    token.heldPrivileges = {std::string(PrivilegeName::TakeOwnership),
+                            std::string(PrivilegeName::Restore)};
+    return token;
+}
+
+bool MemoryRegistry::AccessToken::HasGroup(std::string_view trustee) const {
+    const std::string sid = CanonicalSid(trustee);
+    if (sid == CanonicalSid("WD")) return true;  // everyone
+    for (const std::string& group : groups) {
+        if (CanonicalSid(group) == sid) return true;
+    }
+    return false;
+}
+
+bool MemoryRegistry::AccessToken::PrivilegeEnabled(std::string_view name) const {
+    auto has = [name](const std::vector<std::string>& list) {
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    return has(heldPrivileges) && has(enabledPrivileges);
+}
+
+namespace {
+
+// The entries that decide access to the last key of chain: its own, then the inheritable ones
+// of its ancestors, nearest first, up to a protected list. Inherited entries come marked "ID"
+// and without the flags that only steer inheritance further down. Nothing when no list applies
+// (no key on the way has one, or the nearest is "NO_ACCESS_CONTROL"): everything is granted.
+std::optional<std::vector<AccessEntry>> EffectiveEntries(const MemoryRegistry::NodeChain& chain) {
+    const MemoryRegistry::Node& key = *chain.back();
+    std::vector<AccessEntry> entries;
+    if (key.accessList) {
+        if (key.accessList->noAccessControl) return std::nullopt;
+        entries = key.accessList->entries;
+        if (key.accessList->IsProtected()) return entries;
+    }
+    bool anyList = key.accessList.has_value();
+    for (std::size_t index = chain.size() - 1; index-- > 0;) {
+        const MemoryRegistry::Node& ancestor = *chain[index];
+        if (!ancestor.accessList) continue;
+        if (ancestor.accessList->noAccessControl) {
+            if (!anyList) return std::nullopt;
+            break;
+        }
+        anyList = true;
+        const bool parent = index + 2 == chain.size();
+        for (const AccessEntry& entry : ancestor.accessList->entries) {
+            if (!entry.HasFlag("CI")) continue;
+            if (entry.HasFlag("NP") && !parent) continue;
+            AccessEntry inherited = entry;
+            inherited.flags.clear();
+            if (!entry.HasFlag("NP")) {
+                if (entry.HasFlag("OI")) inherited.flags += "OI";
+                inherited.flags += "CI";
+            }
+            inherited.flags += "ID";
+            entries.push_back(std::move(inherited));
+        }
+        if (ancestor.accessList->IsProtected()) break;
+    }
+    if (!anyList) return std::nullopt;
+    return entries;
+}
+
+std::string OwnerOf(const MemoryRegistry::Node& node) {
+    return CanonicalSid(node.owner.empty() ? kDefaultOwner : std::string_view(node.owner));
+}
+
+}  // namespace
+
+bool MemoryRegistry::AccessAllowed(const NodeChain& chain, std::uint32_t access) const {
+    std::uint32_t remaining = MapGenericKeyRights(access & ~KeyAccess::ViewFlags);
+    if (remaining == 0) return true;
+    if ((remaining & KeyAccess::WriteOwner) &&
+        token_.PrivilegeEnabled(PrivilegeName::TakeOwnership)) {
+        remaining &= ~KeyAccess::WriteOwner;
+    }
+    const std::string owner = OwnerOf(*chain.back());
+    if (owner == CanonicalSid(token_.userSid) || token_.HasGroup(owner)) {
+        remaining &= ~(KeyAccess::ReadControl | KeyAccess::WriteDac);
+    }
+    if (remaining == 0) return true;
+    std::optional<std::vector<AccessEntry>> entries = EffectiveEntries(chain);
+    if (!entries) return true;
+    // Entries are read in order: a deny entry refuses the rights not yet granted when it is
+    // reached; access is granted once allow entries have covered every right asked for.
+    for (const AccessEntry& entry : *entries) {
+        if (entry.HasFlag("IO")) continue;  // for the keys below only
+        const std::string trustee = CanonicalSid(entry.trustee);
+        if (trustee != CanonicalSid(token_.userSid) && !token_.HasGroup(trustee)) continue;
+        const std::uint32_t mask = KeyRightsMask(entry.rights).value_or(0);
+        if (entry.IsDeny() && (mask & remaining) != 0) return false;
+        if (entry.IsAllow()) remaining &= ~mask;
+        if (remaining == 0) return true;
+    }
+    return false;
+}
+
+std::string MemoryRegistry::EffectiveAccessListText(const NodeChain& chain) const {
+    std::optional<std::vector<AccessEntry>> entries = EffectiveEntries(chain);
+    if (!entries) return "D:NO_ACCESS_CONTROL";
+    AccessListText text;
+    const Node& key = *chain.back();
+    if (key.accessList) text.flags = key.accessList->flags;
+    text.entries = std::move(*entries);
+    return text.Text();
+}
+
+// A key opened for its security information.
+class MemoryKeySecurity final : public KeySecurity {
+public:
+    MemoryKeySecurity(MemoryRegistry& registry, MemoryRegistry::NodeChain chain,
+                      std::uint32_t granted)
+        : registry_(registry), chain_(std::move(chain)), granted_(granted) {}
+
+    Result<std::string> Owner() override {
+        if (auto failure = Check(KeyAccess::ReadControl)) return *failure;
+        return OwnerOf(*chain_.back());
+    }
+
+    Status SetOwner(std::string_view ownerSid) override {
+        if (auto failure = Check(KeyAccess::WriteOwner)) return *failure;
+        if (!IsTrusteeText(ownerSid)) {
+            return MakeError(ErrorCode::InvalidData, "owner " + std::string(ownerSid),
+                             kErrorNoSuchUser);
+        }
+        const MemoryRegistry::AccessToken& token = registry_.Token();
+        const std::string owner = CanonicalSid(ownerSid);
+        // Windows lets a user name only itself or the administrators as owner, unless the
+        // restore privilege is enabled.
+        const bool allowed = owner == CanonicalSid(token.userSid) ||
+                             (owner == CanonicalSid("BA") && token.HasGroup("BA")) ||
+                             token.PrivilegeEnabled(PrivilegeName::Restore);
+        if (!allowed) {
+            return MakeError(ErrorCode::InvalidData, "owner " + std::string(ownerSid),
+                             kErrorInvalidOwner);
+        }
+        chain_.back()->owner = owner;
+        registry_.NoteChange();
+        return {};
+    }
+
+    Result<std::string> AccessList() override {
+        if (auto failure = Check(KeyAccess::ReadControl)) return *failure;
+        return registry_.EffectiveAccessListText(chain_);
+    }
+
+    Status SetAccessList(std::string_view accessList) override {
+        if (auto failure = Check(KeyAccess::WriteDac)) return *failure;
+        std::optional<AccessListText> parsed = ParseAccessList(accessList);
+        if (!parsed) {
+            return MakeError(ErrorCode::InvalidData, "access list " + std::string(accessList),
+                             kErrorInvalidAcl);
+        }
+        // As the system does: inherited entries handed back are dropped (the ancestors give
+        // them again), unless the list is protected, where they become the key's own.
+        std::vector<AccessEntry> own;
+        for (AccessEntry& entry : parsed->entries) {
+            if (!entry.HasFlag("ID")) {
+                own.push_back(std::move(entry));
+                continue;
+            }
+            if (!parsed->IsProtected()) continue;
+            std::string flags;
+            for (std::size_t at = 0; at + 2 <= entry.flags.size(); at += 2) {
+                if (entry.flags.compare(at, 2, "ID") != 0) flags += entry.flags.substr(at, 2);
+            }
+            entry.flags = flags;
+            own.push_back(std::move(entry));
+        }
+        parsed->entries = std::move(own);
+        chain_.back()->accessList = std::move(*parsed);
+        registry_.NoteChange();
+        return {};
+    }
+
+private:
+    std::optional<Error> Check(std::uint32_t right) const {
+        if (chain_.back()->deleted) {
+            return MakeError(ErrorCode::NotFound, "key deleted", kErrorKeyDeleted);
+        }
+        if ((granted_ & right) == 0) return Denied("key not opened for this");
+        return std::nullopt;
+    }
+
+    MemoryRegistry& registry_;
+    MemoryRegistry::NodeChain chain_;
+    std::uint32_t granted_;
+};
+
+Result<std::unique_ptr<KeySecurity>> MemoryRegistry::OpenKeySecurity(PredefinedKey root,
+                                                                     std::string_view path,
+                                                                     std::uint32_t access) {
+    NodeChain chain;
+    auto node = Walk(root, path, access, false, &chain);
+    if (!node) return node.error();
+    return std::unique_ptr<KeySecurity>(
+        std::make_unique<MemoryKeySecurity>(*this, std::move(chain), access));
+}
+
+bool MemoryRegistry::SetKeySecurity(PredefinedKey root, std::string_view path, std::string owner,
+                                    std::optional<std::string> accessList) {
+    Node* node = StorageNode(root, path);
+    if (!node) return false;
+    std::optional<AccessListText> parsed;
+    if (accessList) {
+        parsed = ParseAccessList(*accessList);
+        if (!parsed) return false;
+    }
+    if (!owner.empty() && !IsTrusteeText(owner)) return false;
+    node->owner = owner.empty() ? std::string() : CanonicalSid(owner);
+    node->accessList = std::move(parsed);
+    return true;
+}
+
+std::optional<MemoryRegistry::KeySecurityState> MemoryRegistry::KeySecurityOf(
+    PredefinedKey root, std::string_view path) const {
+    Node* node = StorageNode(root, path);
+    if (!node) return std::nullopt;
+    KeySecurityState state;
+    state.owner = OwnerOf(*node);
+    if (node->accessList) state.accessList = node->accessList->Text();
+    return state;
 }
 
 }  // namespace kestrover

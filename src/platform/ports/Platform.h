@@ -6,6 +6,8 @@
 #include "platform/ports/EnvironmentPort.h"
 #include "platform/ports/FileSystemPort.h"
 #include "platform/ports/RegistryPort.h"
+#include "platform/ports/SecurityPort.h"
+#include "platform/ports/ShellPort.h"
 
 namespace kestrover {
 
@@ -14,6 +16,8 @@ struct Platform {
     FileSystemPort& fileSystem;
     EnvironmentPort& environment;
     ClockPort& clock;
+    ShellPort& shell;
+    SecurityPort& security;
 };
 
 }  // namespace kestrover

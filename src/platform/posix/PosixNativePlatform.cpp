@@ -9,9 +9,11 @@
 
 #include "platform/NativePlatform.h"
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/MemorySecurity.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixEnvironment.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
 #include "registry/RegistryFile.h"
 
 namespace kestrover {
@@ -24,7 +26,9 @@ public:
 
     PosixFileSystem& FileSystem() { return fileSystem_; }
     PosixEnvironment& Environment() { return environment_; }
-    Platform Ports() override { return Platform{registry_, fileSystem_, environment_, clock_}; }
+    Platform Ports() override {
+        return Platform{registry_, fileSystem_, environment_, clock_, shell_, security_};
+    }
 
     // Files named on the command line are host paths. They are reached through a file system
     // of their own in which the file's folder is mapped to a drive letter (Z: first, then Y:
@@ -146,6 +150,10 @@ private:
     PosixFileSystem fileSystem_;
     PosixEnvironment environment_;
     PosixClock clock_;
+    PosixShell shell_;
+    // Keys of the registry held in memory keep an owner and access list while the program
+    // runs (an export file has no place for them).
+    MemorySecurity security_{registry_};
     PosixFileSystem commandLineFiles_;
     char nextLetter_ = 'Z';
     std::vector<std::pair<std::string, std::string>> hostPaths_;  // Windows path, host path

@@ -4,6 +4,8 @@
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Security.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -13,7 +15,9 @@ namespace {
 
 class Win32NativePlatform final : public NativePlatform {
 public:
-    Platform Ports() override { return Platform{registry_, fileSystem_, environment_, clock_}; }
+    Platform Ports() override {
+        return Platform{registry_, fileSystem_, environment_, clock_, shell_, security_};
+    }
 
     // A data folder given by name is a Windows path, made absolute against the current folder.
     Result<std::string> MapDataFolder(std::string_view folder) override {
@@ -43,6 +47,8 @@ private:
     Win32FileSystem fileSystem_;
     Win32Environment environment_;
     Win32Clock clock_;
+    Win32Shell shell_;
+    Win32Security security_;
 };
 
 }  // namespace

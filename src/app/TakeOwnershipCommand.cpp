@@ -1,0 +1,41 @@
+// "Take Ownership" on the selected entries of the result list.
+#include "app/TakeOwnershipCommand.h"
+
+#include "core/KestroverError.h"
+#include "repair/KeyOwnership.h"
+#include "scanner/ScanEntry.h"
+
+namespace kestrover {
+
+TakeOwnershipReport MnuTakeOClick(SecurityPort& security, RegistryViewFlags views,
+                                  const ResultList& results, Prompts& prompts,
+                                  const TakeOwnershipTexts& texts) {
+    TakeOwnershipReport report;
+    if (!prompts.Confirm(texts.caption, texts.warning)) {
+        report.cancelled = true;
+        return report;
+    }
+    for (const ResultRow& row : results.Rows()) {
+        if (!row.selected) continue;
+        ScanEntry entry = ParseScanEntry(row.text);
+        if (!entry.root) continue;
+        OwnershipEntryReport done{entry.rootName, entry.keyPath, false, {}};
+        try {
+            std::string accessList;
+            done.applied = TakeKeyOwnership(security, views, *entry.root, entry.keyPath, accessList);
+            if (done.applied) done.previousAccessList = std::move(accessList);
+        } catch (const KestroverError& error) {
+            // What the application's error handler does: the message, and nothing more.
+            report.error = error.what();
+            prompts.ShowMessage(texts.errorCaption, error.what());
+            return report;
+        }
+        report.entries.push_back(std::move(done));
+        prompts.PumpEvents();
+    }
+    prompts.ShowMessage(texts.caption, texts.done);
+    report.resultShown = true;
+    return report;
+}
+
+}  // namespace kestrover
