@@ -166,6 +166,19 @@ void EmptySoftwareKeyRule(ScanContext& context, KeyVisit& key) {
     AddKeyFinding(context, key, SoftwareRuleName::EmptySoftwareKey, "");
 }
 
+namespace {
+
+// Below HKEY_USERS the keys belong to other accounts (".DEFAULT" is the system's, other SIDs
+// are other users'): "%USERPROFILE%" and the folders under it name that account's profile, not
+// the one the scan's folder values come from, so such a text is not judged there.
+bool NamesAnotherUsersFolder(const ScanContext& context, std::string_view text) {
+    if (context.currentRootIndex != 3) return false;
+    return ContainsNoCase(text, "%userprofile%") || ContainsNoCase(text, "%appdata%") ||
+           ContainsNoCase(text, "%localappdata%");
+}
+
+}  // namespace
+
 void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolver& resolver) {
     if (AsciiLower(key.path).find("\\app paths\\") == npos) return;
     if (key.keyName == "winnt32.exe" || key.keyName == "install.exe" || key.keyName == "setup.exe") {
@@ -175,6 +188,7 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
     if (const RegistryValue* defaultValue = FindValue(key, "")) {
         program = StringValueText(*defaultValue).value_or(std::string());
     }
+    if (NamesAnotherUsersFolder(context, program)) return;
     FileReference reference = resolver.Resolve(program, ReturnFound::Yes);
     key.data = reference.state == ReferenceState::NotCheckable ? std::string() : reference.path;
     if (!key.data.empty()) {
@@ -299,6 +313,10 @@ MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
     // Only string data can name a file. The text an integer value carries over from the
     // values before it is theirs, not its own.
     if (!IsStringKind(value)) return MissingDataOutcome::None;
+    if (NamesAnotherUsersFolder(context, key.data)) {
+        key.data.clear();  // not a path this scan can judge
+        return MissingDataOutcome::None;
+    }
     FileReference reference =
         earlier != nullptr && earlier->reference && earlier->text == key.data
             ? *earlier->reference

@@ -58,6 +58,7 @@ public:
         folders.systemRoot = "C:\\Windows";
         folders.windowsFolder = "C:\\Windows";
         folders.programFiles = "C:\\Program Files";
+        folders.userProfile = "C:\\Users\\ann";
         RegistryScanRules rules(files, folders,
                                 environment.IsWow64Redirected() ? Wow64Redirection::On
                                                                 : Wow64Redirection::Off);
@@ -117,6 +118,12 @@ TEST(RegistryScanRulesTest, ScanListsExactlyTheBrokenEntries) {
     machine.String(lm, fonts, "Arial (TrueType)", "arial.ttf");
     machine.String(cu, fonts, "Mine (TrueType)",
                    "C:\\Users\\ann\\AppData\\Local\\Microsoft\\Windows\\Fonts\\mine.ttf");
+    // A folder of the current user's profile that is gone; below HKEY_USERS the same text
+    // names the profile of another account, which this scan cannot judge.
+    machine.String(cu, "Software\\CacheVendor", "Cache", "%USERPROFILE%\\Gone\\Cache");
+    machine.String(RegRoot::Users, ".DEFAULT\\Environment", "TEMP", "%USERPROFILE%\\Gone\\Temp");
+    machine.String(RegRoot::Users, "S-1-5-21-1-2-3-1001\\Software\\CacheVendor", "Cache",
+                   "%USERPROFILE%\\Gone\\Cache");
     // Firewall rules.
     machine.String(lm, firewall, "{gone}", "v2.30|Action=Allow|Active=TRUE|Dir=In|App=C:\\Gone\\fw.exe|Name=Gone|");
     machine.String(lm, firewall, "{ok}", "v2.30|Action=Allow|Active=TRUE|Dir=In|App=C:\\App\\fw.exe|Name=Ok|");
@@ -130,6 +137,7 @@ TEST(RegistryScanRulesTest, ScanListsExactlyTheBrokenEntries) {
     Texts expected{
                   "0|oldfile##5",
                   "0|oldfile\\shell\\open\\command||##1",
+                  "1|Software\\CacheVendor||Cache##1",
                   "1|Software\\GoneVendor##6",
                   "2|" + appPaths + "gone.exe##7",
                   "2|" + appPaths + "gone.exe||##1",
