@@ -62,7 +62,9 @@ SearchCommandReport RegistrySearchCommand::cherche1Click(ShiftKey shift) {
     callbacks.showTitle = [this](std::string_view title) { window_.title = title; };
     callbacks.showStatus = [this](std::string_view status) { window_.status.text = status; };
     callbacks.setProgressMaximum = [this](std::int64_t value) { window_.progressMaximum = value; };
-    callbacks.setProgressPosition = [this](std::int64_t value) { window_.progressPosition = value; };
+    callbacks.setProgressPosition = [this](std::int64_t value) {
+        window_.progressPosition = value;
+    };
     callbacks.pumpMessages = [this] {
         if (pumpMessages) pumpMessages();
         if (window_.stopRequested && running_) running_->Stop();
@@ -82,8 +84,9 @@ SearchCommandReport RegistrySearchCommand::cherche1Click(ShiftKey shift) {
 
     // The history keeps each text once, whatever its case. The protected-keys list searches
     // for no text, and an empty line is no search to offer again.
-    const bool known = std::any_of(history_.lines.begin(), history_.lines.end(),
-                                   [&](const std::string& line) { return EqualsNoCase(line, text); });
+    const bool known =
+        std::any_of(history_.lines.begin(), history_.lines.end(),
+                    [&](const std::string& line) { return EqualsNoCase(line, text); });
     if (!text.empty() && !known) {
         history_.lines.push_back(text);
         report.historyChanged = true;

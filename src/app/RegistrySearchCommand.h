@@ -19,10 +19,12 @@ namespace kestrover {
 // The search page's check boxes. The search box is MainWindowState::searchText (enabled by
 // searchBoxEnabled), and "Search Protected Keys only" is MainWindowState::searchProtectedKeys.
 struct SearchPage {
-    bool ckcr = true;  // roots: HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
-    bool ckcu = true;  // HKEY_USERS
-    bool cklm = true;
-    bool cku = false;
+    // The roots searched.
+    bool ckcr = true;  // "HKEY_CLASSES_ROOT"
+    bool ckcu = true;  // "HKEY_CURRENT_USER"
+    bool cklm = true;  // "HKEY_LOCAL_MACHINE"
+    bool cku = false;  // "HKEY_USERS"
+    // What is matched, and how.
     bool ckOK = true;      // "&Keys"
     bool ckVal = true;     // "&Values"
     bool ckDon = true;     // "&Data"
@@ -32,8 +34,8 @@ struct SearchPage {
 
 // Language texts the search uses, with their built-in defaults.
 struct SearchTexts {
-    std::string searchButton = "Search !";  // the caption of "Search !"
-    std::string items = "Items";            // msgitems
+    std::string searchButton = "Search !";   // the caption of "Search !"
+    std::string items = "Items";             // msgitems
     std::string defaultValue = "(default)";  // lbDefault
 };
 

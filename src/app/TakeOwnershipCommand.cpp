@@ -22,7 +22,8 @@ TakeOwnershipReport MnuTakeOClick(SecurityPort& security, RegistryViewFlags view
         OwnershipEntryReport done{entry.rootName, entry.keyPath, false, {}};
         try {
             std::string accessList;
-            done.applied = TakeKeyOwnership(security, views, *entry.root, entry.keyPath, accessList);
+            done.applied =
+                TakeKeyOwnership(security, views, *entry.root, entry.keyPath, accessList);
             if (done.applied) done.previousAccessList = std::move(accessList);
         } catch (const KestroverError& error) {
             // What the application's error handler does: the message, and nothing more.

@@ -2,7 +2,6 @@
 #include "cli/OwnershipCommand.h"
 
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -72,7 +71,8 @@ void OwnershipCommandLine::AddTo(CLI::App& app) {
         "take-ownership",
         "Make yourself the owner of a key and give yourself full control of it and everything "
         "below it");
-    command_->add_option("key", options_.key, "ROOT\\PATH, e.g. HKLM\\Software\\Vendor")->required();
+    command_->add_option("key", options_.key, "ROOT\\PATH, e.g. HKLM\\Software\\Vendor")
+        ->required();
     command_->add_flag("--yes,-y", yes_, "Answer the warning with OK");
     command_->add_flag("--json", options_.json, "Print the outcome as JSON");
 }

@@ -2,7 +2,6 @@
 #include "cli/SearchCommand.h"
 
 #include <CLI/CLI.hpp>
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -90,7 +89,8 @@ int RunSearch(Platform& platform, std::string_view dataFolder, const SearchComma
         dataFolder.empty() ? std::string() : std::string(dataFolder) + "history.txt";
     SavedTextList history;
     if (!historyFile.empty()) {
-        history = LoadTextList(platform.fileSystem, historyFile, platform.environment.AnsiCodePage());
+        history =
+            LoadTextList(platform.fileSystem, historyFile, platform.environment.AnsiCodePage());
     }
     RegistrySearchCommand command(platform, registry, window, results, page, history, historyFile);
     if (historyFile.empty()) history.unreadable = true;  // nowhere to keep it: never saved
@@ -148,11 +148,13 @@ int RunSearch(Platform& platform, std::string_view dataFolder, const SearchComma
 
 void SearchCommandLine::AddTo(CLI::App& app) {
     search_ = app.add_subcommand(
-        "search", "Find the keys, value names and data that hold a text (case ignored, taken "
-                  "literally), or list the keys you may not change");
+        "search",
+        "Find the keys, value names and data that hold a text (case ignored, taken "
+        "literally), or list the keys you may not change");
     search_->add_option("text", options_.text, "The text to look for");
-    search_->add_flag("--keys", options_.keys, "Match key names (with --values and --data: "
-                                               "only those given; none given: all three)");
+    search_->add_flag("--keys", options_.keys,
+                      "Match key names (with --values and --data: "
+                      "only those given; none given: all three)");
     search_->add_flag("--values", options_.values, "Match value names");
     search_->add_flag("--data", options_.data,
                       "Match value data (strings, and binary data as its non-zero bytes)");
@@ -160,7 +162,8 @@ void SearchCommandLine::AddTo(CLI::App& app) {
                       "The whole name or data must equal the text");
     search_->add_flag("--no-group", options_.noGroup,
                       "Also list every key below a key whose path holds the text");
-    search_->add_option("--roots", options_.roots, "Roots to search: cr,cu,lm,u (default cr,cu,lm)");
+    search_->add_option("--roots", options_.roots,
+                        "Roots to search: cr,cu,lm,u (default cr,cu,lm)");
     search_->add_flag("--protected", options_.protectedKeys,
                       "List the keys that do not open with full access (the system's own left "
                       "out) instead of searching");

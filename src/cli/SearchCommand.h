@@ -21,9 +21,9 @@ struct SearchCommandOptions {
     bool values = false;
     bool data = false;
     bool wholeWord = false;
-    bool noGroup = false;          // list every key below a matching path
+    bool noGroup = false;            // list every key below a matching path
     std::string roots = "cr,cu,lm";  // the page's default: HKEY_USERS unchecked
-    bool protectedKeys = false;    // list the keys that do not open with full access instead
+    bool protectedKeys = false;      // list the keys that do not open with full access instead
     bool json = false;
 };
 

@@ -42,8 +42,8 @@ bool TakeKeyOwnership(SecurityPort& security, RegistryViewFlags views, RegRoot r
     }
     (void)security.SetPrivilege(PrivilegeName::TakeOwnership, PrivilegeState::Disabled);
 
-    auto key = security.OpenKeySecurity(root, path, KeyAccess::ReadControl | KeyAccess::WriteDac |
-                                                        view);
+    auto key =
+        security.OpenKeySecurity(root, path, KeyAccess::ReadControl | KeyAccess::WriteDac | view);
     if (!key) {
         throw KestroverError("cannot change the permissions of " + KeyText(root, path) + ": " +
                              key.error().Describe());

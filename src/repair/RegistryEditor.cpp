@@ -14,8 +14,8 @@ constexpr std::string_view kWow6432Node = "Wow6432Node";
 bool KeyExists(const RegistryContext& registry, RegRoot root, std::string_view path) {
     // The editor is a 64-bit program on 64-bit Windows: the key is looked for in the view it
     // shows, whatever view this process was told to use.
-    RegistryContext editorView{registry.port, {registry.views.is64BitWindows, true},
-                               registry.ansiCodePage};
+    RegistryContext editorView{
+        registry.port, {registry.views.is64BitWindows, true}, registry.ansiCodePage};
     RegistryProvider provider(editorView);
     provider.SetRootKey(root);
     return provider.KeyExists("\\" + std::string(path));
@@ -47,7 +47,8 @@ std::optional<std::string> ThirtyTwoBitViewPath(std::string_view path) {
 }
 
 std::optional<std::string> ResolveRegistryEditorTarget(const RegistryContext& registry,
-                                                std::string_view rootName, std::string_view path) {
+                                                       std::string_view rootName,
+                                                       std::string_view path) {
     std::optional<RegRoot> root = RootFromName(rootName);
     if (!root) return std::nullopt;
     while (!path.empty() && path.front() == '\\') path.remove_prefix(1);

@@ -22,10 +22,11 @@ std::optional<std::string> ThirtyTwoBitViewPath(std::string_view path);
 // name alone for the root). When the key does not exist as the 64-bit editor sees it but its
 // 32-bit view path does, that path is used instead. Nothing when rootName names no root.
 std::optional<std::string> ResolveRegistryEditorTarget(const RegistryContext& registry,
-                                                std::string_view rootName, std::string_view path);
+                                                       std::string_view rootName,
+                                                       std::string_view path);
 
-// Opens the editor on the key (see ResolveRegistryEditorTarget). rootName may be a full or short root
-// name in any case; path may begin with a backslash. InvalidData when the root is unknown.
+// Opens the editor on the key (see ResolveRegistryEditorTarget). rootName may be a full or short
+// root name in any case; path may begin with a backslash. InvalidData when the root is unknown.
 Status OpenInRegistryEditor(const RegistryContext& registry, ShellPort& shell,
                             std::string_view rootName, std::string_view path);
 

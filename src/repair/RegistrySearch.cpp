@@ -162,8 +162,8 @@ std::string SearchHitDataText(std::string_view data, std::string_view searchText
     std::size_t start = 0;
     if (found != std::string_view::npos && found > kExcerptBefore) start = found - kExcerptBefore;
     start = CharacterStart(data, start);
-    std::size_t end = std::min(data.size(), start + kExcerptBefore + searchText.size() +
-                                                kExcerptAfter);
+    std::size_t end =
+        std::min(data.size(), start + kExcerptBefore + searchText.size() + kExcerptAfter);
     end = CharacterStart(data, end);
     std::string excerpt(data.substr(start, end - start));
     std::replace(excerpt.begin(), excerpt.end(), '\0', ' ');
@@ -214,8 +214,8 @@ void RegistrySearchRules::ApplyValueRules(ScanContext& context, KeyVisit& key,
     if (options_.data && matcher_.MatchesData(value.data)) {
         std::optional<std::string> data = SearchDataText(value.data, ansiCodePage_);
         if (!data) return;
-        const std::string_view name = value.name.empty() ? std::string_view(defaultText_)
-                                                         : std::string_view(value.name);
+        const std::string_view name =
+            value.name.empty() ? std::string_view(defaultText_) : std::string_view(value.name);
         context.AddScanEntry(
             MakeEntryText(key.path, name, SearchHitDataText(*data, matcher_.Text())));
     }

@@ -57,8 +57,8 @@ private:
     bool MatchesBytes(const std::uint8_t* bytes, std::size_t size) const;
 
     std::string text_;
-    std::string lower_;           // the text, ASCII lower-cased
-    std::u16string lowerUnits_;   // the same in UTF-16
+    std::string lower_;                     // the text, ASCII lower-cased
+    std::u16string lowerUnits_;             // the same in UTF-16
     std::optional<std::string> lowerAnsi_;  // in the code page; nothing when it cannot hold it
     bool wholeWord_;
     mutable std::string compacted_;  // binary data without its zero bytes

@@ -1,11 +1,10 @@
 // The search page: "Search !" fills the result list with the window following the search, the
 // history keeps each text once and reaches its file, and the search box and button follow the
 // page's controls.
-#include "app/RegistrySearchCommand.h"
-
 #include <gtest/gtest.h>
 
 #include "app/RegistryScanCommand.h"
+#include "app/RegistrySearchCommand.h"
 #include "core/TextFile.h"
 #include "platform/memory/MemoryClock.h"
 #include "platform/memory/MemoryEnvironment.h"
@@ -162,19 +161,16 @@ TEST_F(RegistrySearchCommandTest, SearchBoxAndButtonFollowThePageControls) {
         {"typing enables the button", [&] { command.FindTChange("run"); }, "run", true, true},
         {"Escape empties the box", [&] { command.FindTKeyUp(SearchBoxKey::Escape); }, "", true,
          false},
-        {"another key changes nothing", [&] {
+        {"another key changes nothing",
+         [&] {
              command.FindTChange("x");
              command.FindTKeyUp(SearchBoxKey::Other);
          },
          "x", true, true},
-        {"protected keys only: the box empties and is disabled", [&] {
-             command.ckProtectedClick(true);
-         },
-         "", false, true},
-        {"unchecked again: the box comes back, the button waits for a text", [&] {
-             command.ckProtectedClick(false);
-         },
-         "", true, false},
+        {"protected keys only: the box empties and is disabled",
+         [&] { command.ckProtectedClick(true); }, "", false, true},
+        {"unchecked again: the box comes back, the button waits for a text",
+         [&] { command.ckProtectedClick(false); }, "", true, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);

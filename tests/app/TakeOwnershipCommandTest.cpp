@@ -1,9 +1,8 @@
 // "Take Ownership" on the result list: the warning, the entries it acts on, the result message,
 // and the error that ends the command.
-#include "app/TakeOwnershipCommand.h"
-
 #include <gtest/gtest.h>
 
+#include "app/TakeOwnershipCommand.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
 #include "support/ScriptedPrompts.h"
@@ -18,8 +17,10 @@ protected:
     TakeOwnershipCommandTest() {
         registry_.Token() = MemoryRegistry::AccessToken::Administrator();
         for (const char* path : {"Software\\A", "Software\\B", "Software\\C"}) {
-            EXPECT_TRUE(memory_().CreateKey(PredefinedKey::LocalMachine, path, KeyAccess::AllAccess).ok());
-            EXPECT_TRUE(registry_.SetKeySecurity(PredefinedKey::LocalMachine, path, "SY", kLockedList));
+            EXPECT_TRUE(
+                memory_().CreateKey(PredefinedKey::LocalMachine, path, KeyAccess::AllAccess).ok());
+            EXPECT_TRUE(
+                registry_.SetKeySecurity(PredefinedKey::LocalMachine, path, "SY", kLockedList));
         }
     }
     MemoryRegistry& memory_() { return registry_; }

@@ -1,13 +1,12 @@
 // kestrover-cli search and take-ownership over a memory platform: the options as the page's
 // boxes, the printed kinds of hit, the history file, and the exit statuses.
-#include "cli/SearchCommand.h"
-
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/OwnershipCommand.h"
+#include "cli/SearchCommand.h"
 #include "core/TextFile.h"
 #include "platform/memory/MemoryClock.h"
 #include "platform/memory/MemoryEnvironment.h"
@@ -76,11 +75,13 @@ TEST_F(SearchCommandTest, OptionsAreThePagesBoxes) {
     };
     const Case cases[] = {
         {"keys only", [](SearchCommandOptions& o) { o.keys = true; }, {"key"}},
-        {"values and data", [](SearchCommandOptions& o) { o.values = o.data = true; },
+        {"values and data",
+         [](SearchCommandOptions& o) { o.values = o.data = true; },
          {"value", "data"}},
         {"whole word", [](SearchCommandOptions& o) { o.wholeWord = true; }, {"value"}},
         {"only HKEY_USERS", [](SearchCommandOptions& o) { o.roots = "u"; }, {}},
-        {"protected keys", [](SearchCommandOptions& o) {
+        {"protected keys",
+         [](SearchCommandOptions& o) {
              o.text.clear();
              o.protectedKeys = true;
          },
@@ -160,7 +161,8 @@ TEST_F(SearchCommandTest, TakeOwnership) {
     EXPECT_EQ(out_.str(),
               "HKEY_CURRENT_USER\\Software\\Locked: owned by you, full control granted\n"
               "permissions before: D:P(A;OICI;GA;;;SY)(A;;KR;;;WD)\n");
-    EXPECT_TRUE(memory_.OpenKey(RegRoot::CurrentUser, "Software\\Locked", KeyAccess::AllAccess).ok());
+    EXPECT_TRUE(
+        memory_.OpenKey(RegRoot::CurrentUser, "Software\\Locked", KeyAccess::AllAccess).ok());
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // Taking ownership of a key: the owner change under the privilege, the entry appended to the
 // access list, a saved list put back, and what happens when a step cannot be done.
-#include "repair/KeyOwnership.h"
-
 #include <gtest/gtest.h>
 
 #include "core/KestroverError.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
+#include "repair/KeyOwnership.h"
 
 namespace kestrover {
 namespace {
@@ -20,7 +19,8 @@ const std::string kUserEntry = "(A;OICI;GA;;;" + kUser + ")";
 class KeyOwnershipTest : public ::testing::Test {
 protected:
     KeyOwnershipTest() {
-        EXPECT_TRUE(registry_.CreateKey(PredefinedKey::LocalMachine, kChild, KeyAccess::AllAccess).ok());
+        EXPECT_TRUE(
+            registry_.CreateKey(PredefinedKey::LocalMachine, kChild, KeyAccess::AllAccess).ok());
         EXPECT_TRUE(registry_.SetKeySecurity(PredefinedKey::LocalMachine, kKey, "SY", kLockedList));
         registry_.Token() = MemoryRegistry::AccessToken::Administrator();
     }
@@ -31,7 +31,9 @@ protected:
     bool OpensForAll(const char* path) {
         return registry_.OpenKey(PredefinedKey::LocalMachine, path, KeyAccess::AllAccess).ok();
     }
-    std::string Owner() { return registry_.KeySecurityOf(PredefinedKey::LocalMachine, kKey)->owner; }
+    std::string Owner() {
+        return registry_.KeySecurityOf(PredefinedKey::LocalMachine, kKey)->owner;
+    }
     std::optional<std::string> OwnList() {
         return registry_.KeySecurityOf(PredefinedKey::LocalMachine, kKey)->accessList;
     }
@@ -91,8 +93,8 @@ TEST_F(KeyOwnershipTest, NoRightToChangeTheOwnerIsSilentWhenTheListStillOpens) {
     // A plain user holds no take-ownership privilege, but this key lets everyone change its
     // list.
     registry_.Token() = MemoryRegistry::AccessToken{};
-    ASSERT_TRUE(registry_.SetKeySecurity(PredefinedKey::LocalMachine, kKey, "SY",
-                                         "D:(A;;RCWD;;;WD)"));
+    ASSERT_TRUE(
+        registry_.SetKeySecurity(PredefinedKey::LocalMachine, kKey, "SY", "D:(A;;RCWD;;;WD)"));
     std::string accessList;
     ASSERT_TRUE(Take(accessList));
     EXPECT_EQ(Owner(), "S-1-5-18");
@@ -107,7 +109,8 @@ TEST_F(KeyOwnershipTest, AListThatCannotBeOpenedRaisesWithTheSystemsMessage) {
         FAIL() << "no error raised";
     } catch (const KestroverError& error) {
         const std::string message = error.what();
-        EXPECT_NE(message.find("HKEY_LOCAL_MACHINE\\Software\\Locked"), std::string::npos) << message;
+        EXPECT_NE(message.find("HKEY_LOCAL_MACHINE\\Software\\Locked"), std::string::npos)
+            << message;
         EXPECT_NE(message.find("access denied"), std::string::npos) << message;
     }
     EXPECT_EQ(accessList, "untouched");
@@ -124,8 +127,8 @@ TEST_F(KeyOwnershipTest, AListThatIsNotValidIsNeverWritten) {
 
 TEST_F(KeyOwnershipTest, AKeyWithoutAListKeepsGrantingEveryoneEverything) {
     // Appending one entry to no list at all would shut every other account out of the key.
-    ASSERT_TRUE(registry_.SetKeySecurity(PredefinedKey::LocalMachine, kKey, "SY",
-                                         "D:NO_ACCESS_CONTROL"));
+    ASSERT_TRUE(
+        registry_.SetKeySecurity(PredefinedKey::LocalMachine, kKey, "SY", "D:NO_ACCESS_CONTROL"));
     std::string accessList;
     EXPECT_TRUE(Take(accessList));
     EXPECT_EQ(accessList, "D:NO_ACCESS_CONTROL");

@@ -1,11 +1,10 @@
 // Opening a key in the registry editor: the target text, the fallback to the 32-bit view (made
 // once, and only when that key exists), and the request handed to the shell.
-#include "repair/RegistryEditor.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemoryShell.h"
+#include "repair/RegistryEditor.h"
 
 namespace kestrover {
 namespace {
@@ -19,7 +18,8 @@ TEST(ThirtyTwoBitViewPath, InsertsTheComponentOnceAfterTheFirstSoftware) {
         {"Software\\Vendor", "Software\\Wow6432Node\\Vendor"},
         {"SOFTWARE\\Vendor\\Software\\X", "SOFTWARE\\Wow6432Node\\Vendor\\Software\\X"},
         {"Software", "Software\\Wow6432Node"},
-        {"S-1-5-21-1-2-3-1001\\Software\\Classes\\x", "S-1-5-21-1-2-3-1001\\Software\\Wow6432Node\\Classes\\x"},
+        {"S-1-5-21-1-2-3-1001\\Software\\Classes\\x",
+         "S-1-5-21-1-2-3-1001\\Software\\Wow6432Node\\Classes\\x"},
         // Already a 32-bit view path: rewriting it again would never end.
         {"Software\\Wow6432Node\\Vendor", std::nullopt},
         {"software\\WOW6432NODE", std::nullopt},
@@ -31,7 +31,9 @@ TEST(ThirtyTwoBitViewPath, InsertsTheComponentOnceAfterTheFirstSoftware) {
         SCOPED_TRACE(c.path);
         std::optional<std::string> rewritten = ThirtyTwoBitViewPath(c.path);
         EXPECT_EQ(rewritten, c.rewritten);
-        if (rewritten) EXPECT_EQ(ThirtyTwoBitViewPath(*rewritten), std::nullopt);
+        if (rewritten) {
+            EXPECT_EQ(ThirtyTwoBitViewPath(*rewritten), std::nullopt);
+        }
     }
 }
 
@@ -40,8 +42,9 @@ protected:
     RegistryEditorTest() {
         for (const char* path : {"Software\\Both", "Software\\Wow6432Node\\Both",
                                  "Software\\Wow6432Node\\OnlyThirtyTwo", "Software\\Only64"}) {
-            EXPECT_TRUE(registry_.CreateKey(PredefinedKey::LocalMachine, path,
-                                            KeyAccess::AllAccess | KeyAccess::Wow64_64Key)
+            EXPECT_TRUE(registry_
+                            .CreateKey(PredefinedKey::LocalMachine, path,
+                                       KeyAccess::AllAccess | KeyAccess::Wow64_64Key)
                             .ok());
         }
     }
@@ -77,7 +80,8 @@ TEST_F(RegistryEditorTest, TargetText) {
 }
 
 TEST_F(RegistryEditorTest, TheShellIsAskedOnceWithTheTarget) {
-    ASSERT_TRUE(OpenInRegistryEditor(context_, shell_, "HKEY_LOCAL_MACHINE", "Software\\OnlyThirtyTwo"));
+    ASSERT_TRUE(
+        OpenInRegistryEditor(context_, shell_, "HKEY_LOCAL_MACHINE", "Software\\OnlyThirtyTwo"));
     EXPECT_EQ(shell_.RegistryEditorTargets(),
               std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\OnlyThirtyTwo"});
 

@@ -1,8 +1,6 @@
 // The registry search: what a text matches (names, string data, binary data read as text, taken
 // literally), the key options, the protected-keys list with its Shift exception, the root
 // passes, the stop button, and bad input (names of every character, huge data).
-#include "repair/RegistrySearch.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include "platform/memory/MemoryFileSystem.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "registry/RegistryProvider.h"
+#include "repair/RegistrySearch.h"
 
 namespace kestrover {
 namespace {
@@ -134,14 +133,19 @@ TEST_F(RegistrySearchTest, KeyOptions) {
     const std::string run = kRun;
     const Case cases[] = {
         {"grouped: names holding the text", "run", false, true, {run, kRunOnce}},
-        {"not grouped: the matching keys and every key below them", "run", false, false,
+        {"not grouped: the matching keys and every key below them",
+         "run",
+         false,
+         false,
          {run, std::string(kNested), kRunOnce}},
         {"whole word: the name alone, in any case", "RUN", true, true, {run}},
         {"whole word without grouping is still the name alone", "run", true, false, {run}},
         {"whole word never matches a longer name", "RunOnc", true, true, {}},
-        {"a backslash matches within paths only when not grouped", "Run\\Nest", false, false,
-         {}},
-        {"a path below a match, not grouped", "CurrentVersion\\Run", false, false,
+        {"a backslash matches within paths only when not grouped", "Run\\Nest", false, false, {}},
+        {"a path below a match, not grouped",
+         "CurrentVersion\\Run",
+         false,
+         false,
          {std::string(kNested)}},
     };
     for (const Case& c : cases) {
@@ -167,19 +171,19 @@ TEST_F(RegistrySearchTest, DataKinds) {
     };
     const Case cases[] = {
         {"string", Utf16("Run the tool"), "THE", false, "Run the tool"},
-        {"expand string", Utf16("%SystemRoot%\\run.exe", RegistryType::ExpandString), "run.",
-         false, "%SystemRoot%\\run.exe"},
+        {"expand string", Utf16("%SystemRoot%\\run.exe", RegistryType::ExpandString), "run.", false,
+         "%SystemRoot%\\run.exe"},
         {"UTF-16 text in binary data reads as text", Utf16("Run it", RegistryType::Binary),
          "run it", false, "Run it"},
-        {"binary bytes above 127 read in the code page", Bytes(RegistryType::Binary, {0xE9, 't',
-                                                                                    0xE9, 0}),
-         "\xC3\xA9t\xC3\xA9", true, "\xC3\xA9t\xC3\xA9"},
-        {"multi-string data never matches", Utf16("run", RegistryType::MultiString), "run",
-         false, std::nullopt},
-        {"integer data never matches", Bytes(RegistryType::Dword, {'r', 'u', 'n', 0}), "run",
-         false, std::nullopt},
-        {"text after the first zero is not read", Utf16(std::string("abc\0run", 7)), "run",
-         false, std::nullopt},
+        {"binary bytes above 127 read in the code page",
+         Bytes(RegistryType::Binary, {0xE9, 't', 0xE9, 0}), "\xC3\xA9t\xC3\xA9", true,
+         "\xC3\xA9t\xC3\xA9"},
+        {"multi-string data never matches", Utf16("run", RegistryType::MultiString), "run", false,
+         std::nullopt},
+        {"integer data never matches", Bytes(RegistryType::Dword, {'r', 'u', 'n', 0}), "run", false,
+         std::nullopt},
+        {"text after the first zero is not read", Utf16(std::string("abc\0run", 7)), "run", false,
+         std::nullopt},
         {"whole word: the data equals the text", Utf16("Run"), "run", true, "Run"},
         {"whole word: longer data does not", Utf16("Run it"), "run", true, std::nullopt},
         {"a trailing odd byte is no character", Bytes(RegistryType::String, {'r', 0, 'u', 0, 'n'}),
@@ -192,8 +196,8 @@ TEST_F(RegistrySearchTest, DataKinds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(registry_.CreateKey(RegRoot::CurrentUser, "Software\\Data", KeyAccess::AllAccess)
-                        .ok());
+        ASSERT_TRUE(
+            registry_.CreateKey(RegRoot::CurrentUser, "Software\\Data", KeyAccess::AllAccess).ok());
         Set(RegRoot::CurrentUser, "Software\\Data", "V", c.data);
         SearchOptions options = CurrentUserOnly();
         options.keys = options.values = false;
@@ -218,13 +222,27 @@ TEST(SearchTextMatcher, TextIsTakenLiterally) {
         bool matches;
     };
     const Case cases[] = {
-        {".*", "a.*b", true},        {".*", "anything", false},   {"[run]", "r", false},
-        {"[run]", "x[RUN]y", true},  {"^run$", "run", false},     {"^run$", "^RUN$", true},
-        {"\\d", "\\d+", true},       {"\\d", "7", false},         {"(a|b)", "(A|B)", true},
-        {"a|b", "a", false},         {"%s", "%s%s", true},        {"%s", "", false},
-        {"?", "why?", true},         {"?", "why", false},         {"a+", "aaa", false},
-        {"\\", "C:\\x", true},       {"*", "*local machine*", true}, {"run", "RuN", true},
-        {"", "anything", false},     {"ÉTÉ", "été", false},        {"été", "ÉtÉ", false},
+        {".*", "a.*b", true},
+        {".*", "anything", false},
+        {"[run]", "r", false},
+        {"[run]", "x[RUN]y", true},
+        {"^run$", "run", false},
+        {"^run$", "^RUN$", true},
+        {"\\d", "\\d+", true},
+        {"\\d", "7", false},
+        {"(a|b)", "(A|B)", true},
+        {"a|b", "a", false},
+        {"%s", "%s%s", true},
+        {"%s", "", false},
+        {"?", "why?", true},
+        {"?", "why", false},
+        {"a+", "aaa", false},
+        {"\\", "C:\\x", true},
+        {"*", "*local machine*", true},
+        {"run", "RuN", true},
+        {"", "anything", false},
+        {"ÉTÉ", "été", false},
+        {"été", "ÉtÉ", false},
         {"日本", "設定日本語", true},
     };
     for (const Case& c : cases) {
@@ -348,12 +366,10 @@ TEST_F(RegistrySearchTest, ProtectedKeysOnly) {
 
     // The text is not used; the key's subtree is not looked at; the system's own are left out.
     Search("run", options);
-    EXPECT_EQ(sink_.entries,
-              (Texts{"2|Software\\Locked²²100", "2|Software\\Unreadable²²100"}));
+    EXPECT_EQ(sink_.entries, (Texts{"2|Software\\Locked²²100", "2|Software\\Unreadable²²100"}));
     Search("", options, ShiftKey::Held);
-    EXPECT_EQ(sink_.entries,
-              (Texts{"2|Software\\Locked²²100", "2|Software\\Unreadable²²100",
-                     "2|SYSTEM\\CurrentControlSet\\Services\\Guarded²²100"}));
+    EXPECT_EQ(sink_.entries, (Texts{"2|Software\\Locked²²100", "2|Software\\Unreadable²²100",
+                                    "2|SYSTEM\\CurrentControlSet\\Services\\Guarded²²100"}));
 }
 
 TEST_F(RegistrySearchTest, ProtectedByAnAccessList) {
@@ -376,8 +392,7 @@ TEST_F(RegistrySearchTest, RootsInOrderWithTheirNumbersAndStatusTexts) {
     EXPECT_EQ(sink_.entries,
               (Texts{"0|runfile", "1|" + std::string(kRun), "1|" + std::string(kRunOnce),
                      // The classes root is HKEY_LOCAL_MACHINE\Software\Classes.
-                     "2|Software\\Classes\\runfile",
-                     "3|S-1-5-21-1-2-3-1001\\Software\\Runner"}));
+                     "2|Software\\Classes\\runfile", "3|S-1-5-21-1-2-3-1001\\Software\\Runner"}));
     EXPECT_EQ(statuses_, (Texts{"HKEY_CLASSES_ROOT", "Scan : HKEY_CURRENT_USER",
                                 "Scan : HKEY_LOCAL_MACHINE", "Scan : HKEY_USERS"}));
     EXPECT_EQ(titles_, (Texts{"Analyzing ...", ""}));

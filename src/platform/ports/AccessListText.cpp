@@ -39,11 +39,10 @@ constexpr std::string_view kEntryFlags[] = {"OI", "CI", "NP", "IO", "ID", "SA", 
 constexpr std::string_view kEntryTypes[] = {"A", "D", "OA", "OD"};
 
 constexpr std::string_view kAliases[] = {
-    "AA", "AC", "AN", "AO", "AP", "AS", "AU", "BA", "BG", "BO", "BU", "CA", "CD", "CG", "CN",
-    "CO", "CY", "DA", "DC", "DD", "DG", "DU", "EA", "ED", "EK", "ES", "HA", "HI", "IS", "IU",
-    "KA", "LA", "LG", "LS", "LU", "LW", "ME", "MP", "MU", "NO", "NS", "NU", "OW", "PA", "PO",
-    "PS", "PU", "RA", "RC", "RD", "RE", "RM", "RO", "RS", "RU", "SA", "SI", "SO", "SS", "SU",
-    "SY", "UD", "WD", "WR",
+    "AA", "AC", "AN", "AO", "AP", "AS", "AU", "BA", "BG", "BO", "BU", "CA", "CD", "CG", "CN", "CO",
+    "CY", "DA", "DC", "DD", "DG", "DU", "EA", "ED", "EK", "ES", "HA", "HI", "IS", "IU", "KA", "LA",
+    "LG", "LS", "LU", "LW", "ME", "MP", "MU", "NO", "NS", "NU", "OW", "PA", "PO", "PS", "PU", "RA",
+    "RC", "RD", "RE", "RM", "RO", "RS", "RU", "SA", "SI", "SO", "SS", "SU", "SY", "UD", "WD", "WR",
 };
 
 template <std::size_t N>
@@ -96,8 +95,7 @@ std::optional<AccessEntry> ParseEntry(std::string_view body) {
     if (!KeyRightsMask(fields[2])) return std::nullopt;
     if (!IsGuidText(fields[3]) || !IsGuidText(fields[4])) return std::nullopt;
     // Object entries name their object in the guid fields; plain ones never do.
-    if ((entry.type == "A" || entry.type == "D") &&
-        (!fields[3].empty() || !fields[4].empty())) {
+    if ((entry.type == "A" || entry.type == "D") && (!fields[3].empty() || !fields[4].empty())) {
         return std::nullopt;
     }
     if (!IsTrusteeText(fields[5])) return std::nullopt;
@@ -139,8 +137,8 @@ std::optional<AccessListText> ParseAccessList(std::string_view text) {
             continue;
         }
         std::string_view flag;
-        for (std::string_view candidate : {std::string_view("AI"), std::string_view("AR"),
-                                           std::string_view("P")}) {
+        for (std::string_view candidate :
+             {std::string_view("AI"), std::string_view("AR"), std::string_view("P")}) {
             if (text.starts_with(candidate)) {
                 flag = candidate;
                 break;
@@ -166,7 +164,8 @@ std::optional<AccessListText> ParseAccessList(std::string_view text) {
 
 std::optional<std::uint32_t> KeyRightsMask(std::string_view rights) {
     if (rights.empty()) return std::nullopt;
-    if (std::optional<std::uint32_t> number = NumberMask(rights)) return MapGenericKeyRights(*number);
+    if (std::optional<std::uint32_t> number = NumberMask(rights))
+        return MapGenericKeyRights(*number);
     if (rights.size() % 2 != 0) return std::nullopt;
     std::uint32_t mask = 0;
     for (std::size_t at = 0; at < rights.size(); at += 2) {
@@ -189,10 +188,10 @@ std::uint32_t MapGenericKeyRights(std::uint32_t mask) {
 
 std::string CanonicalSid(std::string_view trustee) {
     static constexpr std::pair<std::string_view, std::string_view> kWellKnown[] = {
-        {"WD", "S-1-1-0"},      {"CO", "S-1-3-0"},       {"OW", "S-1-3-4"},
-        {"IU", "S-1-5-4"},      {"AU", "S-1-5-11"},      {"RC", "S-1-5-12"},
-        {"SY", "S-1-5-18"},     {"LS", "S-1-5-19"},      {"NS", "S-1-5-20"},
-        {"BA", "S-1-5-32-544"}, {"BU", "S-1-5-32-545"},  {"BG", "S-1-5-32-546"},
+        {"WD", "S-1-1-0"},      {"CO", "S-1-3-0"},      {"OW", "S-1-3-4"},
+        {"IU", "S-1-5-4"},      {"AU", "S-1-5-11"},     {"RC", "S-1-5-12"},
+        {"SY", "S-1-5-18"},     {"LS", "S-1-5-19"},     {"NS", "S-1-5-20"},
+        {"BA", "S-1-5-32-544"}, {"BU", "S-1-5-32-545"}, {"BG", "S-1-5-32-546"},
         {"PU", "S-1-5-32-547"}, {"AC", "S-1-15-2-1"},
     };
     for (const auto& [alias, sid] : kWellKnown) {

@@ -55,8 +55,8 @@ public:
     // plus the KEY_WOW64 view flags. Fails as RegistryPort::OpenKey does: AccessDenied when
     // the key refuses the rights, NotFound when it does not exist.
     virtual Result<std::unique_ptr<KeySecurity>> OpenKeySecurity(PredefinedKey root,
-                                                                  std::string_view path,
-                                                                  std::uint32_t access) = 0;
+                                                                 std::string_view path,
+                                                                 std::uint32_t access) = 0;
 };
 
 }  // namespace kestrover

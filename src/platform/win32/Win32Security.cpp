@@ -78,7 +78,8 @@ Result<std::string> SidText(PSID sid, const std::string& what) {
 
 class Win32KeySecurity final : public KeySecurity {
 public:
-    Win32KeySecurity(UniqueKey key, std::string path) : key_(std::move(key)), path_(std::move(path)) {}
+    Win32KeySecurity(UniqueKey key, std::string path)
+        : key_(std::move(key)), path_(std::move(path)) {}
 
     Result<std::string> Owner() override {
         PSID owner = nullptr;
@@ -207,8 +208,8 @@ Result<std::string> Win32Security::CurrentUserSid() {
 }
 
 Result<std::unique_ptr<KeySecurity>> Win32Security::OpenKeySecurity(PredefinedKey root,
-                                                                   std::string_view path,
-                                                                   std::uint32_t access) {
+                                                                    std::string_view path,
+                                                                    std::uint32_t access) {
     const std::string text = KeyText(root, path);
     if (HasZeroCharacter(path)) {
         return MakeError(ErrorCode::InvalidData, "open " + text + ": name holds a zero character");

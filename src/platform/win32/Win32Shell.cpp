@@ -42,7 +42,8 @@ void CloseRunningEditors() {
         ::GetWindowThreadProcessId(window, &processId);
         UniqueProcess process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
         ::PostMessageW(window, WM_CLOSE, 0, 0);
-        if (!process || ::WaitForSingleObject(process.get(), kCloseWaitMilliseconds) != WAIT_OBJECT_0) {
+        if (!process ||
+            ::WaitForSingleObject(process.get(), kCloseWaitMilliseconds) != WAIT_OBJECT_0) {
             return;  // an editor that does not close is left; ours still opens
         }
     }
@@ -73,14 +74,16 @@ Status Win32Shell::OpenRegistryEditor(std::string_view target) {
                                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | KEY_WOW64_64KEY,
                                        nullptr, settings.put(), nullptr);
     if (status != ERROR_SUCCESS) {
-        return win32::MakeWin32Error(static_cast<DWORD>(status), "open the registry editor's settings");
+        return win32::MakeWin32Error(static_cast<DWORD>(status),
+                                     "open the registry editor's settings");
     }
     const std::wstring wide = ToWide(target);
     status = ::RegSetValueExW(settings.get(), L"LastKey", 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(wide.c_str()),
                               static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS) {
-        return win32::MakeWin32Error(static_cast<DWORD>(status), "write the registry editor's LastKey");
+        return win32::MakeWin32Error(static_cast<DWORD>(status),
+                                     "write the registry editor's LastKey");
     }
 
     std::wstring command = editorCommand_.empty() ? DefaultEditorCommand() : editorCommand_;

@@ -1,11 +1,10 @@
 // Key security in the in-memory registry: access lists decide what a key opens for, with
 // inheritance, the owner's implicit rights and the take-ownership privilege; the security port
 // reads and changes owners and lists as the system does.
-#include "platform/memory/MemorySecurity.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/memory/MemoryRegistry.h"
+#include "platform/memory/MemorySecurity.h"
 #include "platform/ports/AccessListText.h"
 
 namespace kestrover {
@@ -20,7 +19,8 @@ class MemorySecurityTest : public ::testing::Test {
 protected:
     MemorySecurityTest() {
         EXPECT_TRUE(
-            registry_.CreateKey(PredefinedKey::CurrentUser, kGrandchild, KeyAccess::AllAccess).ok());
+            registry_.CreateKey(PredefinedKey::CurrentUser, kGrandchild, KeyAccess::AllAccess)
+                .ok());
     }
 
     bool Opens(const char* path, std::uint32_t access) {
@@ -68,9 +68,9 @@ TEST_F(MemorySecurityTest, AccessListsDecideWhatAKeyOpensFor) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(registry_.SetKeySecurity(PredefinedKey::CurrentUser, kKey, "SY",
-                                             c.list ? std::optional<std::string>(c.list)
-                                                    : std::nullopt));
+        ASSERT_TRUE(
+            registry_.SetKeySecurity(PredefinedKey::CurrentUser, kKey, "SY",
+                                     c.list ? std::optional<std::string>(c.list) : std::nullopt));
         EXPECT_EQ(Opens(kKey, c.access), c.opens);
     }
 }
@@ -190,14 +190,15 @@ TEST_F(MemorySecurityTest, ListsAreReadWithTheirInheritedEntriesAndWrittenWithou
 
 TEST_F(MemorySecurityTest, OperationsNeedTheRightTheKeyWasOpenedWith) {
     Lock(kUser, "D:(A;;GA;;;WD)");
-    auto reading = security_.OpenKeySecurity(PredefinedKey::CurrentUser, kKey,
-                                             KeyAccess::ReadControl);
+    auto reading =
+        security_.OpenKeySecurity(PredefinedKey::CurrentUser, kKey, KeyAccess::ReadControl);
     ASSERT_TRUE(reading.ok());
     EXPECT_TRUE((*reading)->AccessList().ok());
     EXPECT_EQ((*reading)->SetAccessList("D:").code(), ErrorCode::AccessDenied);
     EXPECT_EQ((*reading)->SetOwner(kUser).code(), ErrorCode::AccessDenied);
-    EXPECT_EQ(security_.OpenKeySecurity(PredefinedKey::CurrentUser, "Software\\Missing",
-                                        KeyAccess::ReadControl)
+    EXPECT_EQ(security_
+                  .OpenKeySecurity(PredefinedKey::CurrentUser, "Software\\Missing",
+                                   KeyAccess::ReadControl)
                   .code(),
               ErrorCode::NotFound);
 }

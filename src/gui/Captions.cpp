@@ -1,0 +1,82 @@
+// The caption table with its English defaults.
+#include "gui/Captions.h"
+
+namespace kestrover::gui {
+
+namespace {
+
+constexpr std::array<CaptionEntry, static_cast<std::size_t>(CaptionId::Count)> kEntries{{
+    {"bigbutton", "btRegistry", "Registry"},
+    {"bigbutton", "btPrivacy", "Computer cleaning"},
+    {"bigbutton", "btApps", "Applications and startup"},
+    {"bigbutton", "btTools", "Tools and system"},
+    {"bigbutton", "btAbout", "About"},
+
+    {"", "", "GO !"},
+    {"", "", "HKEY_CLASSES_ROOT"},
+    {"", "", "HKEY_CURRENT_USER"},
+    {"", "", "HKEY_LOCAL_MACHINE"},
+    {"", "", "HKEY_USERS"},
+    {"", "", "ActiveX/COM (CLSID)"},
+    {"checkbox", "ckBackup", "Backup before deletion"},
+    {"buttons", "btBackup", "Backups"},
+    {"", "",
+     "GO ! walks the checked roots and lists the entries that point at files, folders, file "
+     "types and COM classes that no longer exist. Select the entries to remove and delete them: "
+     "a backup is written first, and the Backups page restores it."},
+
+    {"buttons", "btSelect", "Select"},
+    {"buttons", "btSelectAll", "Select All"},
+    {"buttons", "btUnSelectAll", "Unselect all"},
+    {"buttons", "btInvertSel", "Invert selection"},
+    {"buttons", "btSelectGreen", "Select all Green"},
+    {"buttons", "btSelectRed", "Select all Red"},
+    {"", "", "Filter :"},
+    {"RestoreDialog", "btStop", "Stop"},
+    {"listbox menu", "mnopen", "Open in Regedit (or double-click)"},
+    {"listbox menu", "mnexport", "Export selected items"},
+    {"listbox menu", "mnaddfav", "Add to favorites"},
+    {"listbox menu", "mnExclude", "Add to exclusion list"},
+    {"registryfix", "mnutakeownership", "Take Ownership"},
+    {"listbox menu", "mnDelete", "Delete selected items"},
+
+    {"RestoreDialog", "btRestore", "Restore"},
+    {"RestoreDialog", "btStop", "Stop"},
+    {"RestoreDialog", "btprotect", "Show Protected"},
+    {"RestoreDialog", "ckViewOnly",
+     "Double-click an entry to see its content only (No changes done to the Registry)"},
+    {"file menu", "mnDelFile", "Delete"},
+    {"", "", "Name"},
+    {"", "", "Date"},
+    {"", "", "Size"},
+
+    {"", "",
+     "Junk and temporary files, histories and recently used lists, Explorer traces and the "
+     "auto-clean will be cleaned from this page. They are not built yet."},
+    {"", "",
+     "Startup entries, installed applications, services, drivers and browser add-ons will be "
+     "managed from this page. They are not built yet."},
+    {"", "",
+     "The process manager, the installation monitor, the registry tweaks, the file finder and "
+     "the system information will be here. They are not built yet."},
+    {"", "",
+     "Kestrover cleans the Windows registry of entries that point at what no longer exists. "
+     "Every deletion is backed up first, and every backup can be restored."},
+    {"", "", "Backups are kept in"},
+
+    {"buttons", "msgitems", "Items"},
+    {"dialogboxes", "dbExportDone", "Export Done !"},
+    {"dialogboxes", "dbConfirmDelete", "Delete all selected items ?"},
+    {"listbox messages", "lbDefault", "(default)"},
+    {"listbox messages", "lbTooLong", "(string too long)"},
+}};
+
+}  // namespace
+
+CaptionTable::CaptionTable() {
+    for (std::size_t i = 0; i < kEntries.size(); ++i) texts_[i] = std::string(kEntries[i].english);
+}
+
+const CaptionEntry& CaptionTable::Entry(CaptionId id) { return kEntries[Index(id)]; }
+
+}  // namespace kestrover::gui

@@ -1,0 +1,582 @@
+// The main window.
+#include "gui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/KeyCommands.h"
+#include "app/WindowSettings.h"
+#include "gui/ControlIds.h"
+#include "gui/ProgramVersion.h"
+
+namespace kestrover::gui {
+
+namespace {
+
+constexpr COLORREF kContentColour = RGB(255, 255, 255);
+constexpr COLORREF kStripColour = RGB(240, 240, 240);
+constexpr COLORREF kBarColour = RGB(33, 46, 66);
+constexpr COLORREF kBarTextColour = RGB(226, 232, 240);
+constexpr COLORREF kSelectedButtonColour = RGB(52, 101, 164);
+constexpr COLORREF kTitleColour = RGB(33, 46, 66);
+constexpr COLORREF kSeparatorColour = RGB(214, 214, 214);
+
+// The left bar is this wide at 96 DPI; the compact layout of the process and monitor views
+// lays its lists over it.
+constexpr int kBarWidth = 165;
+constexpr int kStripHeight = 34;
+constexpr int kMinimumWidth = 716;
+constexpr int kMinimumHeight = 460;
+// Messages are looked at no more often than this while a command runs.
+constexpr std::uint64_t kPumpIntervalMilliseconds = 30;
+
+struct PageButton {
+    int id;
+    CaptionId caption;
+    Page page;
+    Panel panel;
+};
+
+constexpr std::array<PageButton, 5> kPageButtons{{
+    {idBtRegistry, CaptionId::btRegistry, Page::Registry, Panel::RegistryCleaner},
+    {idBtPrivacy, CaptionId::btPrivacy, Page::Privacy, Panel::Privacy},
+    {idBtApps, CaptionId::btApps, Page::Applications, Panel::Applications},
+    {idBtTools, CaptionId::btTools, Page::Tools, Panel::Tools},
+    {idBtAbout, CaptionId::btAbout, Page::About, Panel::About},
+}};
+
+Page PageOf(Panel panel) {
+    switch (panel) {
+        case Panel::RegistryCleaner:
+        case Panel::Backups: return Page::Registry;
+        case Panel::Privacy: return Page::Privacy;
+        case Panel::Applications: return Page::Applications;
+        case Panel::Tools: return Page::Tools;
+        case Panel::About: return Page::About;
+    }
+    return Page::About;
+}
+
+HICON ProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+bool IsEditControl(HWND control) {
+    wchar_t name[16]{};
+    GetClassNameW(control, name, 16);
+    return _wcsicmp(name, L"Edit") == 0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const Platform& platform, Prompts* dialogs, QuitOnClose quit)
+    : model_(platform, dialogs != nullptr ? *dialogs : ownPrompts_, [this] { PumpMessages(); }),
+      registryPage_(*this),
+      backupsPage_(*this),
+      quit_(quit) {}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::Create(const ShellStartOptions& options, int showCommand) {
+    model_.FormCreate(options);
+
+    WindowPlacement placement = model_.shell.Settings().placement;
+    RECT wanted{placement.left, placement.top, placement.left + placement.width,
+                placement.top + placement.height};
+    if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) == nullptr) {
+        // A place on a screen that is no longer attached: centred on the primary one.
+        const ScreenSize screen = model_.platform.environment.PrimaryScreenSize();
+        placement = DefaultWindowSettings(screen).placement;
+    }
+    contentBrush_.reset(CreateSolidBrush(kContentColour));
+    stripBrush_.reset(CreateSolidBrush(kStripColour));
+    barBrush_.reset(CreateSolidBrush(kBarColour));
+    if (!CreateWindowOf(L"KestroverMainWindow", ProgramIcon(32), 0,
+                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, L"Kestrover", placement.left,
+                        placement.top, placement.width, placement.height, nullptr)) {
+        return false;
+    }
+    ownPrompts_.SetOwner(Handle());
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(ProgramIcon(GetSystemMetrics(SM_CXSMICON))));
+
+    // FormShow: the information page. A command-line request opens the process list or the
+    // monitor in the compact layout; neither view exists yet, so the window keeps its layout.
+    (void)model_.shell.FormShow(model_.window, captions_.Text(CaptionId::btAbout));
+    panel_ = Panel::About;
+    ShowPanels();
+    RenderAll();
+    ShowWindow(Handle(), showCommand);
+    UpdateWindow(Handle());
+    return true;
+}
+
+bool MainWindow::OnCreate() {
+    resources_.Create(static_cast<int>(GetDpiForWindow(Handle())));
+    CreateControls();
+    Layout();
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    HWND frame = Handle();
+    for (std::size_t index = 0; index < kPageButtons.size(); ++index) {
+        pageButtons_[index] =
+            CreateControl(frame, WC_BUTTONW, kPageButtons[index].id,
+                          WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
+        SetText(pageButtons_[index], captions_.Text(kPageButtons[index].caption));
+    }
+    pageTitle_ = CreateControl(frame, WC_STATICW, idPageTitle,
+                               WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX);
+    countLabel_ = CreateControl(frame, WC_STATICW, idCountLabel,
+                                WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX);
+
+    registryPage_.Create(frame);
+    backupsPage_.Create(frame);
+
+    auto text = [&](int id, std::string_view caption) {
+        HWND control = CreateControl(frame, WC_STATICW, id, SS_LEFT | SS_NOPREFIX);
+        SetText(control, caption);
+        return control;
+    };
+    privacyText_ = text(idPrivacyText, captions_.Text(CaptionId::privacyPlaceholder));
+    applicationsText_ =
+        text(idApplicationsText, captions_.Text(CaptionId::applicationsPlaceholder));
+    toolsText_ = text(idToolsText, captions_.Text(CaptionId::toolsPlaceholder));
+    aboutText_ = text(idAboutText,
+                      "Kestrover " KESTROVER_VERSION_TEXT "\r\n\r\n" +
+                          captions_.Text(CaptionId::aboutText) + "\r\n\r\n" +
+                          captions_.Text(CaptionId::aboutBackupFolder) + "\r\n" +
+                          model_.shell.BackupFolder());
+
+    status_ = CreateControl(frame, WC_STATICW, idStatusLabel,
+                            WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX |
+                                SS_ENDELLIPSIS);
+    total_ = CreateControl(frame, WC_STATICW, idTotalLabel,
+                           WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX);
+    progress_ = CreateControl(frame, PROGRESS_CLASSW, idProgress, PBS_SMOOTH);
+    stop_ = CreateControl(frame, WC_BUTTONW, idBtStop, WS_TABSTOP | BS_PUSHBUTTON);
+    SetText(stop_, captions_.Text(CaptionId::btStop));
+    ApplyFonts();
+}
+
+void MainWindow::ApplyFonts() {
+    for (HWND button : pageButtons_) SetFont(button, resources_.Bold());
+    SetFont(pageTitle_, resources_.Title());
+    for (HWND control : {countLabel_, status_, total_, stop_, privacyText_, applicationsText_,
+                         toolsText_, aboutText_}) {
+        SetFont(control, resources_.Normal());
+    }
+    registryPage_.ApplyFonts();
+    backupsPage_.ApplyFonts();
+}
+
+void MainWindow::Layout() {
+    if (Handle() == nullptr || pageTitle_ == nullptr) return;
+    const Dpi dpi = resources_.dpi;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const int barWidth = dpi(kBarWidth);
+    const int stripHeight = dpi(kStripHeight);
+    const int margin = dpi(14);
+    const int contentLeft = barWidth + margin;
+    const int contentRight = std::max(contentLeft + dpi(100), width - margin);
+    const int contentWidth = contentRight - contentLeft;
+
+    for (std::size_t index = 0; index < pageButtons_.size(); ++index) {
+        MoveControl(pageButtons_[index], dpi(8), dpi(70) + static_cast<int>(index) * dpi(46),
+                    barWidth - dpi(16), dpi(40));
+    }
+    MoveControl(pageTitle_, contentLeft, dpi(8), contentWidth - dpi(160), dpi(32));
+    MoveControl(countLabel_, contentRight - dpi(156), dpi(12), dpi(156), dpi(24));
+
+    const RECT page{contentLeft, dpi(48), contentRight, height - stripHeight - dpi(10)};
+    registryPage_.Layout(page);
+    backupsPage_.Layout(page);
+    for (HWND text : {privacyText_, applicationsText_, toolsText_, aboutText_}) {
+        MoveControl(text, page.left, page.top + dpi(4), contentWidth,
+                    std::max(0, static_cast<int>(page.bottom - page.top)));
+    }
+
+    const int stripTop = height - stripHeight;
+    const int stopWidth = dpi(72);
+    const int progressWidth = dpi(150);
+    const int totalWidth = dpi(110);
+    const int stopLeft = contentRight - stopWidth;
+    const int progressLeft = stopLeft - dpi(8) - progressWidth;
+    const int totalLeft = progressLeft - dpi(8) - totalWidth;
+    MoveControl(stop_, stopLeft, stripTop + dpi(5), stopWidth, stripHeight - dpi(10));
+    MoveControl(progress_, progressLeft, stripTop + dpi(10), progressWidth, stripHeight - dpi(20));
+    MoveControl(total_, totalLeft, stripTop + dpi(4), totalWidth, stripHeight - dpi(8));
+    MoveControl(status_, contentLeft, stripTop + dpi(4), std::max(0, totalLeft - contentLeft - dpi(8)),
+                stripHeight - dpi(8));
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void MainWindow::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(Handle(), &paint);
+    const Dpi dpi = resources_.dpi;
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int barWidth = dpi(kBarWidth);
+    const int stripTop = client.bottom - dpi(kStripHeight);
+
+    RECT bar{0, 0, barWidth, client.bottom};
+    FillRect(dc, &bar, static_cast<HBRUSH>(barBrush_.get()));
+    RECT content{barWidth, 0, client.right, stripTop};
+    FillRect(dc, &content, static_cast<HBRUSH>(contentBrush_.get()));
+    RECT strip{barWidth, stripTop, client.right, client.bottom};
+    FillRect(dc, &strip, static_cast<HBRUSH>(stripBrush_.get()));
+    UniqueGdiObject separator(CreateSolidBrush(kSeparatorColour));
+    RECT line{barWidth, stripTop, client.right, stripTop + 1};
+    FillRect(dc, &line, static_cast<HBRUSH>(separator.get()));
+
+    HGDIOBJ oldFont = SelectObject(dc, resources_.Logo());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    RECT logo{dpi(16), dpi(16), barWidth - dpi(8), dpi(48)};
+    DrawTextW(dc, L"Kestrover", -1, &logo, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(dc, resources_.Normal());
+    SetTextColor(dc, RGB(150, 165, 185));
+    RECT version{dpi(16), client.bottom - dpi(28), barWidth - dpi(8), client.bottom - dpi(8)};
+    DrawTextW(dc, L"version " KESTROVER_VERSION_TEXT, -1, &version,
+              DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    EndPaint(Handle(), &paint);
+}
+
+void MainWindow::DrawPageButton(const DRAWITEMSTRUCT& item) {
+    const auto found = std::find_if(kPageButtons.begin(), kPageButtons.end(),
+                                    [&](const PageButton& button) {
+                                        return button.id == static_cast<int>(item.CtlID);
+                                    });
+    if (found == kPageButtons.end()) return;
+    const bool selected = found->page == model_.window.page;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    RECT rect = item.rcItem;
+    COLORREF background = selected ? kSelectedButtonColour : kBarColour;
+    if (pressed && !selected) background = RGB(45, 62, 88);
+    UniqueGdiObject brush(CreateSolidBrush(background));
+    FillRect(item.hDC, &rect, static_cast<HBRUSH>(brush.get()));
+    if (selected) {
+        // A marker on the left edge, as the selected page's sign beside the colour.
+        RECT marker{rect.left, rect.top, rect.left + resources_.dpi(4), rect.bottom};
+        UniqueGdiObject white(CreateSolidBrush(RGB(255, 255, 255)));
+        FillRect(item.hDC, &marker, static_cast<HBRUSH>(white.get()));
+    }
+    SetBkMode(item.hDC, TRANSPARENT);
+    COLORREF text = selected ? RGB(255, 255, 255) : kBarTextColour;
+    if (disabled) text = RGB(110, 125, 145);
+    SetTextColor(item.hDC, text);
+    HGDIOBJ oldFont = SelectObject(item.hDC, resources_.Bold());
+    RECT textRect = rect;
+    textRect.left += resources_.dpi(14);
+    textRect.right -= resources_.dpi(4);
+    const std::wstring caption = Wide(captions_.Text(found->caption));
+    DrawTextW(item.hDC, caption.c_str(), -1, &textRect,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SelectObject(item.hDC, oldFont);
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+        RECT focus = rect;
+        InflateRect(&focus, -resources_.dpi(3), -resources_.dpi(3));
+        DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+LRESULT MainWindow::ColourStatic(HDC dc, HWND control) {
+    SetBkMode(dc, TRANSPARENT);
+    if (control == status_ || control == total_) {
+        SetTextColor(dc, control == status_ ? model_.window.status.colour : RGB(64, 64, 64));
+        SetBkColor(dc, kStripColour);
+        return reinterpret_cast<LRESULT>(stripBrush_.get());
+    }
+    SetTextColor(dc, control == pageTitle_ ? kTitleColour : RGB(0, 0, 0));
+    SetBkColor(dc, kContentColour);
+    return reinterpret_cast<LRESULT>(contentBrush_.get());
+}
+
+void MainWindow::ShowPanels() {
+    registryPage_.Show(panel_ == Panel::RegistryCleaner);
+    backupsPage_.Show(panel_ == Panel::Backups);
+    SetVisible(privacyText_, panel_ == Panel::Privacy);
+    SetVisible(applicationsText_, panel_ == Panel::Applications);
+    SetVisible(toolsText_, panel_ == Panel::Tools);
+    SetVisible(aboutText_, panel_ == Panel::About);
+}
+
+void MainWindow::RenderAll() {
+    if (Handle() == nullptr || pageTitle_ == nullptr) return;
+    const MainWindowState& window = model_.window;
+    const bool loading = model_.backups && model_.backups->Loading();
+    const bool busy = window.busy || loading;
+
+    if (busy != shownBusy_ || window.page != shownPage_ || panel_ != shownButtonsPanel_) {
+        for (HWND button : pageButtons_) {
+            SetEnabled(button, !busy);
+            InvalidateRect(button, nullptr, FALSE);
+        }
+        shownBusy_ = busy;
+        shownPage_ = window.page;
+        shownButtonsPanel_ = panel_;
+    }
+    SetText(pageTitle_, window.pageTitle);
+    SetText(countLabel_, panel_ == Panel::Backups ? window.title : window.root);
+    SetText(status_, window.status.text);
+    if (window.status.colour != shownStatusColour_) {
+        shownStatusColour_ = window.status.colour;
+        InvalidateRect(status_, nullptr, TRUE);
+    }
+    SetText(total_, window.total);
+
+    bool progressVisible = window.progressVisible;
+    std::int64_t position = window.progressPosition;
+    std::int64_t maximum = window.progressMaximum;
+    if (panel_ == Panel::Backups && model_.backups) {
+        progressVisible = model_.backups->ProgressVisible();
+        position = static_cast<std::int64_t>(model_.backups->ProgressPosition());
+        maximum = static_cast<std::int64_t>(model_.backups->ProgressMaximum());
+    }
+    // The bar counts in ints; long counts are scaled down to fit.
+    int divisor = 1;
+    while (maximum / divisor > 0x7FFFFFFF) divisor *= 2;
+    if (maximum != shownProgressMaximum_) {
+        shownProgressMaximum_ = maximum;
+        SendMessageW(progress_, PBM_SETRANGE32, 0,
+                     static_cast<LPARAM>(std::max<std::int64_t>(1, maximum / divisor)));
+    }
+    if (position != shownProgressPosition_) {
+        shownProgressPosition_ = position;
+        SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position / divisor), 0);
+    }
+    SetVisible(progress_, progressVisible);
+    SetVisible(stop_, window.stopButtonVisible && panel_ == Panel::RegistryCleaner);
+
+    registryPage_.Render();
+    backupsPage_.Render();
+}
+
+void MainWindow::RunLong(const std::function<void()>& command) {
+    ++longCommands_;
+    try {
+        command();
+    } catch (...) {
+        --longCommands_;
+        throw;
+    }
+    --longCommands_;
+    if (longCommands_ == 0 && closePending_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void MainWindow::Navigate(Panel panel) {
+    if (model_.window.busy || (model_.backups && model_.backups->Loading())) return;
+    const auto found = std::find_if(kPageButtons.begin(), kPageButtons.end(),
+                                    [&](const PageButton& button) { return button.panel == panel; });
+    // The view reset every page change runs: the window's view and the result list.
+    model_.window.ResetView();
+    model_.results.ResetView();
+    registryPage_.RefillList();
+    model_.window.page = PageOf(panel);
+    if (found != kPageButtons.end()) model_.window.pageTitle = captions_.Text(found->caption);
+    panel_ = panel;
+    ShowPanels();
+    RenderAll();
+}
+
+void MainWindow::OpenBackups() {
+    if (model_.window.busy || (model_.backups && model_.backups->Loading())) return;
+    model_.results.ResetView();
+    registryPage_.RefillList();
+    model_.window.page = Page::Registry;
+    panel_ = Panel::Backups;
+    backupsPage_.Open();
+    ShowPanels();
+    RenderAll();
+}
+
+bool MainWindow::HandleShortcut(const MSG& message) {
+    if (message.message != WM_KEYDOWN || Handle() == nullptr) return false;
+    if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
+    Key key = Key::Other;
+    switch (message.wParam) {
+        case VK_DELETE: key = Key::Delete; break;
+        case 'A': key = Key::A; break;
+        case 'U': key = Key::U; break;
+        case 'I': key = Key::I; break;
+        case VK_F5: key = Key::F5; break;
+        default: return false;
+    }
+    // In the filter box, Delete and the letters edit its text.
+    if (key != Key::F5 && IsEditControl(message.hwnd)) return false;
+    KeyModifiers modifiers = KeyModifiers::None;
+    if (GetKeyState(VK_SHIFT) < 0) modifiers = modifiers | KeyModifiers::Shift;
+    if (GetKeyState(VK_CONTROL) < 0) modifiers = modifiers | KeyModifiers::Control;
+    if (GetKeyState(VK_MENU) < 0) modifiers = modifiers | KeyModifiers::Alt;
+    const KeyCommand command = FormKeyDown(key, modifiers, model_.window.view);
+    switch (command.kind) {
+        case KeyCommandKind::None: return false;
+        case KeyCommandKind::DeleteSelected: registryPage_.DeleteSelected(); return true;
+        case KeyCommandKind::SelectAll: registryPage_.SelectAll(); return true;
+        case KeyCommandKind::UnselectAll: registryPage_.UnselectAll(); return true;
+        case KeyCommandKind::InvertSelection: registryPage_.InvertSelection(); return true;
+        case KeyCommandKind::Refresh:
+            // The views that refresh (applications, startup, add-ons, junk files, processes)
+            // are not built yet.
+            return true;
+    }
+    return false;
+}
+
+void MainWindow::DispatchOne(MSG& message) {
+    if (HandleShortcut(message)) return;
+    if (Handle() != nullptr && (message.hwnd == Handle() || IsChild(Handle(), message.hwnd)) &&
+        IsDialogMessageW(Handle(), &message)) {
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+void MainWindow::PumpMessages() {
+    const std::uint64_t now = GetTickCount64();
+    if (now - lastPump_ < kPumpIntervalMilliseconds) return;
+    lastPump_ = now;
+    registryPage_.AppendNewRows();
+    RenderAll();
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The loop that runs the program must see it too.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        DispatchOne(message);
+    }
+}
+
+void MainWindow::OnDpiChanged(int dotsPerInch, const RECT& suggested) {
+    GuiResources fresh;
+    fresh.Create(dotsPerInch);
+    std::swap(resources_, fresh);
+    ApplyFonts();
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+    registryPage_.RefillList();
+}
+
+void MainWindow::FormClose() {
+    // The place of the window as it is when not minimised or maximised, in screen
+    // coordinates (the placement is given relative to the work area).
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(Handle(), &placement)) {
+        RECT normal = placement.rcNormalPosition;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left,
+                       monitor.rcWork.top - monitor.rcMonitor.top);
+        }
+        model_.shell.Settings().placement =
+            WindowPlacement{normal.left, normal.top, normal.right - normal.left,
+                            normal.bottom - normal.top};
+    }
+    // Failures to save are not shown: the next start falls back to its defaults.
+    (void)model_.shell.FormClose(model_.window);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return OnCreate() ? 0 : -1;
+        case WM_SIZE: Layout(); return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            const Dpi dpi = resources_.dpi;
+            info->ptMinTrackSize.x = dpi(kMinimumWidth);
+            info->ptMinTrackSize.y = dpi(kMinimumHeight);
+            return 0;
+        }
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: Paint(); return 0;
+        case WM_CTLCOLORSTATIC:
+            return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(contentBrush_.get());
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_BUTTON) {
+                DrawPageButton(item);
+                return TRUE;
+            }
+            return registryPage_.OnDrawItem(item) ? TRUE : FALSE;
+        }
+        case WM_MEASUREITEM:
+            return registryPage_.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))
+                       ? TRUE
+                       : FALSE;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            for (const PageButton& button : kPageButtons) {
+                if (button.id == id) {
+                    Navigate(button.panel);
+                    return 0;
+                }
+            }
+            if (id == idBtStop) {
+                registryPage_.StopScan();
+                return 0;
+            }
+            if (id == idBtBackup) {
+                OpenBackups();
+                return 0;
+            }
+            if (registryPage_.OnCommand(id, code) || backupsPage_.OnCommand(id, code)) return 0;
+            return 0;
+        }
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (backupsPage_.OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
+                return result;
+            }
+            return DefWindowProcW(Handle(), message, wParam, lParam);
+        }
+        case WM_CONTEXTMENU: {
+            const POINT screen{static_cast<short>(LOWORD(lParam)),
+                               static_cast<short>(HIWORD(lParam))};
+            HWND control = reinterpret_cast<HWND>(wParam);
+            if (registryPage_.OnContextMenu(control, screen) ||
+                backupsPage_.OnContextMenu(control, screen)) {
+                return 0;
+            }
+            return DefWindowProcW(Handle(), message, wParam, lParam);
+        }
+        case WM_CLOSE:
+            if (longCommands_ > 0) {
+                // A command is running and processing messages: it is asked to stop, and the
+                // window closes once it has returned.
+                closePending_ = true;
+                model_.window.stopRequested = true;
+                if (model_.scan) model_.scan->StopScan();
+                if (model_.backups) model_.backups->btrstop2Click();
+                return 0;
+            }
+            FormClose();
+            DestroyWindow(Handle());
+            return 0;
+        case WM_DESTROY:
+            if (quit_ == QuitOnClose::Yes) PostQuitMessage(0);
+            return 0;
+        default: return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+}  // namespace kestrover::gui
