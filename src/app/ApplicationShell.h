@@ -71,6 +71,9 @@ public:
     // Favorite lines ("name|flag|root|path") and search texts, kept for the whole run.
     std::vector<std::string>& Favorites() { return favorites_.lines; }
     std::vector<std::string>& SearchHistory() { return searchHistory_.lines; }
+    // The search history with the encoding it was read in, for the search, which saves it to
+    // HistoryFile() whenever it adds a text.
+    SavedTextList& SearchHistoryList() { return searchHistory_; }
 
     // The language and the window's position and size; the window reads them at creation and
     // writes them back (the language menu changes the language) before it closes.

@@ -3,6 +3,7 @@
 // page's controls.
 #include <gtest/gtest.h>
 
+#include "app/ApplicationShell.h"
 #include "app/RegistryScanCommand.h"
 #include "app/RegistrySearchCommand.h"
 #include "core/TextFile.h"
@@ -214,6 +215,22 @@ TEST_F(RegistrySearchCommandTest, TheSearchPageResetsTheView) {
     EXPECT_EQ(window_.view, ActiveView::None);
     EXPECT_EQ(results_.RowCount(), 0u);
     EXPECT_TRUE(window_.status.text.empty());
+}
+
+TEST_F(RegistrySearchCommandTest, TheHistoryAcrossARunFromStartToClose) {
+    ASSERT_TRUE(files_.AddFile(kHistoryFile, "old\r\n").ok());
+    ApplicationShell shell(platform_, registry_);
+    shell.FormCreate(ShellStartOptions{{}, "C:\\Kestrover\\"});
+    ASSERT_EQ(shell.HistoryFile(), kHistoryFile);
+    RegistrySearchCommand command(platform_, registry_, window_, results_, page_,
+                                  shell.SearchHistoryList(), shell.HistoryFile());
+    command.FindTChange("tool");
+    command.cherche1Click();
+    EXPECT_EQ(HistoryFileLines(), (std::vector<std::string>{"old", "tool"}));
+    command.btEffHist1Click();
+    EXPECT_EQ(HistoryFileLines(), (std::vector<std::string>{"old", "tool"}));
+    ASSERT_TRUE(shell.FormClose(window_));
+    EXPECT_EQ(HistoryFileLines(), std::vector<std::string>{});
 }
 
 TEST(SearchOptionsOf, ThePageBoxesAndTheWindowsProtectedKeysBox) {
