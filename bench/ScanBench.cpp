@@ -24,6 +24,7 @@
 #include "BenchSupport.h"
 #include "core/Text.h"
 #include "platform/memory/MemoryFileSystem.h"
+#include "platform/ports/ForwardingFileSystem.h"
 #include "platform/memory/MemoryRegistry.h"
 #include "registry/RegistryProvider.h"
 #include "scanner/FileReference.h"
@@ -97,47 +98,27 @@ private:
 
 // Forwards to another file system and counts the existence questions the scan asks, to show
 // how many a value costs (only in the check run, outside the timings).
-class CountingFileSystem final : public FileSystemPort {
+class CountingFileSystem final : public ForwardingFileSystem {
 public:
-    explicit CountingFileSystem(FileSystemPort& inner) : inner_(inner) {}
+    explicit CountingFileSystem(FileSystemPort& inner) : ForwardingFileSystem(inner) {}
     std::size_t lookups = 0;
 
     Result<std::vector<FileEntry>> FindFiles(std::string_view pattern) override {
         ++lookups;
-        return inner_.FindFiles(pattern);
+        return Inner().FindFiles(pattern);
     }
     std::optional<FileEntry> GetFileInfo(std::string_view path) override {
         ++lookups;
-        return inner_.GetFileInfo(path);
+        return Inner().GetFileInfo(path);
     }
     bool FileExists(std::string_view path) override {
         ++lookups;
-        return inner_.FileExists(path);
+        return Inner().FileExists(path);
     }
     bool DirectoryExists(std::string_view path) override {
         ++lookups;
-        return inner_.DirectoryExists(path);
+        return Inner().DirectoryExists(path);
     }
-    Status CreateDirectory(std::string_view path) override { return inner_.CreateDirectory(path); }
-    Status RemoveDirectory(std::string_view path) override { return inner_.RemoveDirectory(path); }
-    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
-        return inner_.MoveFile(from, to, existing);
-    }
-    Status DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
-        return inner_.SetAttributes(path, attributes);
-    }
-    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
-        return inner_.ReadFile(path);
-    }
-    Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
-        return inner_.CreateFile(path);
-    }
-    std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
-    DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
-
-private:
-    FileSystemPort& inner_;
 };
 
 KnownFolders BenchFolders() {

@@ -66,7 +66,7 @@ bool IsPlainPath(std::string_view path) {
 
 FolderListingCache::FolderListingCache(FileSystemPort& inner, std::size_t maxFolders,
                                        std::size_t maxEntries)
-    : inner_(inner), maxFolders_(maxFolders == 0 ? 1 : maxFolders), maxEntries_(maxEntries) {}
+    : ForwardingFileSystem(inner), maxFolders_(maxFolders == 0 ? 1 : maxFolders), maxEntries_(maxEntries) {}
 
 FolderListingCache::Listing& FolderListingCache::ListingOf(std::string_view folder) {
     for (const RecentFolder& recent : lastFolders_) {
@@ -89,7 +89,7 @@ FolderListingCache::Listing& FolderListingCache::ListingOf(std::string_view fold
     Listing listing;
     listing.key = key;
     ++listings_;
-    Result<std::vector<FileEntry>> entries = inner_.FindFiles(std::string(folder) + "\\*");
+    Result<std::vector<FileEntry>> entries = Inner().FindFiles(std::string(folder) + "\\*");
     if (entries.ok()) {
         listing.entries.reserve(entries->size());
         for (FileEntry& entry : *entries) {
@@ -193,7 +193,7 @@ std::optional<FileEntry> FolderListingCache::GetFileInfo(std::string_view path) 
         case Answer::AskSystem: break;
     }
     ++passedThrough_;
-    return inner_.GetFileInfo(path);
+    return Inner().GetFileInfo(path);
 }
 
 bool FolderListingCache::FileExists(std::string_view path) {
@@ -204,7 +204,7 @@ bool FolderListingCache::FileExists(std::string_view path) {
         case Answer::AskSystem: break;
     }
     ++passedThrough_;
-    return inner_.FileExists(path);
+    return Inner().FileExists(path);
 }
 
 bool FolderListingCache::DirectoryExists(std::string_view path) {
@@ -215,7 +215,7 @@ bool FolderListingCache::DirectoryExists(std::string_view path) {
         case Answer::AskSystem: break;
     }
     ++passedThrough_;
-    return inner_.DirectoryExists(path);
+    return Inner().DirectoryExists(path);
 }
 
 }  // namespace kestrover

@@ -19,11 +19,11 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/ports/FileSystemPort.h"
+#include "platform/ports/ForwardingFileSystem.h"
 
 namespace kestrover {
 
-class FolderListingCache final : public FileSystemPort {
+class FolderListingCache final : public ForwardingFileSystem {
 public:
     // At most maxFolders listings, holding at most maxEntries names in all, are kept; the
     // least recently used goes first.
@@ -34,26 +34,6 @@ public:
     bool FileExists(std::string_view path) override;
     bool DirectoryExists(std::string_view path) override;
 
-    Result<std::vector<FileEntry>> FindFiles(std::string_view pattern) override {
-        return inner_.FindFiles(pattern);
-    }
-    Status CreateDirectory(std::string_view path) override { return inner_.CreateDirectory(path); }
-    Status RemoveDirectory(std::string_view path) override { return inner_.RemoveDirectory(path); }
-    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
-        return inner_.MoveFile(from, to, existing);
-    }
-    Status DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
-        return inner_.SetAttributes(path, attributes);
-    }
-    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
-        return inner_.ReadFile(path);
-    }
-    Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
-        return inner_.CreateFile(path);
-    }
-    std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
-    DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
 
     // Forgets every listing (files may have changed since they were taken).
     void Clear() {
@@ -82,7 +62,6 @@ private:
     Answer LookupOnTheWay(std::string_view path);
     Listing& ListingOf(std::string_view folder);
 
-    FileSystemPort& inner_;
     std::size_t maxFolders_;
     std::size_t maxEntries_;
     std::size_t entryCount_ = 0;

@@ -6,13 +6,16 @@
 
 #include "core/Text.h"
 #include "platform/memory/MemoryFileSystem.h"
+#include "platform/ports/ForwardingFileSystem.h"
 
 namespace kestrover {
 namespace {
 
 // A memory file system that counts the questions it is asked and can refuse to list folders.
-class CountingFileSystem final : public FileSystemPort {
+class CountingFileSystem final : public ForwardingFileSystem {
 public:
+    CountingFileSystem() : ForwardingFileSystem(files) {}
+
     MemoryFileSystem files;
     int listings = 0;
     int lookups = 0;
@@ -36,23 +39,6 @@ public:
         ++lookups;
         return files.DirectoryExists(path);
     }
-    Status CreateDirectory(std::string_view path) override { return files.CreateDirectory(path); }
-    Status RemoveDirectory(std::string_view path) override { return files.RemoveDirectory(path); }
-    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
-        return files.MoveFile(from, to, existing);
-    }
-    Status DeleteFile(std::string_view path) override { return files.DeleteFile(path); }
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
-        return files.SetAttributes(path, attributes);
-    }
-    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
-        return files.ReadFile(path);
-    }
-    Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
-        return files.CreateFile(path);
-    }
-    std::uint32_t LogicalDrives() override { return files.LogicalDrives(); }
-    DriveType GetDriveType(std::string_view root) override { return files.GetDriveType(root); }
 };
 
 class FolderListingCacheTest : public ::testing::Test {
