@@ -82,6 +82,23 @@ void BackupsPageView::Create(HWND parent) {
     ApplyFonts();
 }
 
+void BackupsPageView::ApplyCaptions() {
+    const CaptionTable& captions = host_.Captions();
+    SetText(restore_, captions.Text(CaptionId::btRestore));
+    SetText(stop_, captions.Text(CaptionId::btrstop));
+    SetText(protect_, captions.Text(CaptionId::btprotect));
+    SetText(hint_, captions.Text(CaptionId::backupHint));
+    const CaptionId columns[] = {CaptionId::colBackupName, CaptionId::colBackupDate,
+                                 CaptionId::colBackupSize};
+    for (int column = 0; column < 3; ++column) {
+        std::wstring text = Wide(captions.Text(columns[column]));
+        LVCOLUMNW entry{};
+        entry.mask = LVCF_TEXT;
+        entry.pszText = text.data();
+        SendMessageW(list_, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&entry));
+    }
+}
+
 void BackupsPageView::ApplyFonts() {
     const GuiResources& resources = host_.Resources();
     for (HWND control : {restore_, stop_, protect_, hint_, list_, tree_}) {

@@ -15,6 +15,8 @@ public:
 
     void Create(HWND parent);
     void ApplyFonts();
+    // Every caption again from the table, after a language change.
+    void ApplyCaptions();
     void Layout(const RECT& area);
     void Show(bool visible);
     void Render();

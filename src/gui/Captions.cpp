@@ -63,6 +63,7 @@ constexpr std::array<CaptionEntry, static_cast<std::size_t>(CaptionId::Count)> k
      "Kestrover cleans the Windows registry of entries that point at what no longer exists. "
      "Every deletion is backed up first, and every backup can be restored."},
     {"", "", "Backups are kept in"},
+    {"", "", "Language"},
 
     {"buttons", "msgitems", "Items"},
     {"dialogboxes", "dbExportDone", "Export Done !"},

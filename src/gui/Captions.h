@@ -56,6 +56,7 @@ enum class CaptionId : std::size_t {
     toolsPlaceholder,
     aboutText,
     aboutBackupFolder,
+    btLanguage,
     // Messages.
     msgitems,
     dbExportDone,

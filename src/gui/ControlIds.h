@@ -21,6 +21,7 @@ enum ControlId : int {
     idApplicationsText,
     idToolsText,
     idAboutText,
+    idBtLanguage,  // btconf: its menu chooses the language
 
     // Registry cleaning page.
     idBtGo = 200,
@@ -59,6 +60,9 @@ enum ControlId : int {
     idMnTakeOwnership,
     idMnDelete,
     idMnDeleteBackup,
+    // The language menu: one item per language file, from this number on.
+    idMnLanguageFirst = 500,
+    idMnLanguageLast = 599,
 };
 
 }  // namespace kestrover::gui

@@ -68,7 +68,10 @@ void MoveControl(HWND control, int x, int y, int width, int height) {
         current.bottom - current.top == height) {
         return;
     }
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Without copying the old pixels: a label that moves as its text changes would otherwise
+    // show pieces of its old text.
+    SetWindowPos(control, nullptr, x, y, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void SetFont(HWND control, HFONT font) {

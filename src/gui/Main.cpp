@@ -1,12 +1,12 @@
 // kestrover.exe: the Windows program. Creates the platform and the main window and runs the
 // message loop.
-#include <commctrl.h>
+#include "gui/Controls.h"
+
 #include <shellapi.h>
 
 #include <string>
 #include <vector>
 
-#include "gui/Controls.h"
 #include "gui/MainWindow.h"
 #include "gui/ScreenshotTour.h"
 #include "platform/NativePlatform.h"

@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "app/KeyCommands.h"
 #include "app/WindowSettings.h"
 #include "gui/ControlIds.h"
+#include "core/Text.h"
 #include "gui/ProgramVersion.h"
 
 namespace kestrover::gui {
@@ -60,7 +62,7 @@ Page PageOf(Panel panel) {
 
 HICON ProgramIcon(int size) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 bool IsEditControl(HWND control) {
@@ -81,6 +83,9 @@ MainWindow::~MainWindow() = default;
 
 bool MainWindow::Create(const ShellStartOptions& options, int showCommand) {
     model_.FormCreate(options);
+    if (const std::optional<std::string>& language = model_.shell.LanguageFileToApply()) {
+        ApplyLanguageFile(*language);
+    }
 
     WindowPlacement placement = model_.shell.Settings().placement;
     RECT wanted{placement.left, placement.top, placement.left + placement.width,
@@ -99,6 +104,15 @@ bool MainWindow::Create(const ShellStartOptions& options, int showCommand) {
         return false;
     }
     ownPrompts_.SetOwner(Handle());
+    // Sizes in "lang.ini" are pixels; on a screen of more dots per inch the window grows to
+    // the size its controls need there.
+    const int minimumWidth = resources_.dpi(kMinimumWidth);
+    const int minimumHeight = resources_.dpi(kMinimumHeight);
+    if (placement.width < minimumWidth || placement.height < minimumHeight) {
+        SetWindowPos(Handle(), nullptr, 0, 0, std::max(placement.width, minimumWidth),
+                     std::max(placement.height, minimumHeight),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(ProgramIcon(GetSystemMetrics(SM_CXSMICON))));
 
@@ -145,15 +159,15 @@ void MainWindow::CreateControls() {
     applicationsText_ =
         text(idApplicationsText, captions_.Text(CaptionId::applicationsPlaceholder));
     toolsText_ = text(idToolsText, captions_.Text(CaptionId::toolsPlaceholder));
-    aboutText_ = text(idAboutText,
-                      "Kestrover " KESTROVER_VERSION_TEXT "\r\n\r\n" +
-                          captions_.Text(CaptionId::aboutText) + "\r\n\r\n" +
-                          captions_.Text(CaptionId::aboutBackupFolder) + "\r\n" +
-                          model_.shell.BackupFolder());
+    aboutText_ = text(idAboutText, AboutText());
+
+    // The status line is cut at its edge rather than shortened with an ellipsis, which some
+    // systems place wrongly in a line that fits.
+    language_ = CreateControl(frame, WC_BUTTONW, idBtLanguage, WS_TABSTOP | BS_PUSHBUTTON);
+    SetText(language_, captions_.Text(CaptionId::btLanguage));
 
     status_ = CreateControl(frame, WC_STATICW, idStatusLabel,
-                            WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX |
-                                SS_ENDELLIPSIS);
+                            WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX);
     total_ = CreateControl(frame, WC_STATICW, idTotalLabel,
                            WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX);
     progress_ = CreateControl(frame, PROGRESS_CLASSW, idProgress, PBS_SMOOTH);
@@ -166,7 +180,7 @@ void MainWindow::ApplyFonts() {
     for (HWND button : pageButtons_) SetFont(button, resources_.Bold());
     SetFont(pageTitle_, resources_.Title());
     for (HWND control : {countLabel_, status_, total_, stop_, privacyText_, applicationsText_,
-                         toolsText_, aboutText_}) {
+                         toolsText_, aboutText_, language_}) {
         SetFont(control, resources_.Normal());
     }
     registryPage_.ApplyFonts();
@@ -188,8 +202,8 @@ void MainWindow::Layout() {
     const int contentWidth = contentRight - contentLeft;
 
     for (std::size_t index = 0; index < pageButtons_.size(); ++index) {
-        MoveControl(pageButtons_[index], dpi(8), dpi(70) + static_cast<int>(index) * dpi(46),
-                    barWidth - dpi(16), dpi(40));
+        MoveControl(pageButtons_[index], dpi(6), dpi(70) + static_cast<int>(index) * dpi(46),
+                    barWidth - dpi(12), dpi(40));
     }
     MoveControl(pageTitle_, contentLeft, dpi(8), contentWidth - dpi(160), dpi(32));
     MoveControl(countLabel_, contentRight - dpi(156), dpi(12), dpi(156), dpi(24));
@@ -199,22 +213,46 @@ void MainWindow::Layout() {
     backupsPage_.Layout(page);
     for (HWND text : {privacyText_, applicationsText_, toolsText_, aboutText_}) {
         MoveControl(text, page.left, page.top + dpi(4), contentWidth,
-                    std::max(0, static_cast<int>(page.bottom - page.top)));
+                    std::max(0, static_cast<int>(page.bottom - page.top) - dpi(40)));
     }
+    MoveControl(language_, page.left, page.bottom - dpi(28), dpi(120), dpi(28));
 
-    const int stripTop = height - stripHeight;
-    const int stopWidth = dpi(72);
-    const int progressWidth = dpi(150);
-    const int totalWidth = dpi(110);
-    const int stopLeft = contentRight - stopWidth;
-    const int progressLeft = stopLeft - dpi(8) - progressWidth;
-    const int totalLeft = progressLeft - dpi(8) - totalWidth;
-    MoveControl(stop_, stopLeft, stripTop + dpi(5), stopWidth, stripHeight - dpi(10));
-    MoveControl(progress_, progressLeft, stripTop + dpi(10), progressWidth, stripHeight - dpi(20));
-    MoveControl(total_, totalLeft, stripTop + dpi(4), totalWidth, stripHeight - dpi(8));
-    MoveControl(status_, contentLeft, stripTop + dpi(4), std::max(0, totalLeft - contentLeft - dpi(8)),
-                stripHeight - dpi(8));
+    strip_ = RECT{contentLeft, height - stripHeight, contentRight, height};
+    LayoutStrip();
     InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void MainWindow::LayoutStrip() {
+    // From the right: the Stop button and the progress bar when they show, the total as wide
+    // as its text; the status line takes the rest.
+    const Dpi dpi = resources_.dpi;
+    const int top = strip_.top;
+    const int height = strip_.bottom - strip_.top;
+    const int gap = dpi(8);
+    int right = strip_.right;
+    if ((GetWindowLongPtrW(stop_, GWL_STYLE) & WS_VISIBLE) != 0) {
+        const int width = dpi(72);
+        MoveControl(stop_, right - width, top + dpi(5), width, height - dpi(10));
+        right -= width + gap;
+    }
+    if ((GetWindowLongPtrW(progress_, GWL_STYLE) & WS_VISIBLE) != 0) {
+        const int width = dpi(150);
+        MoveControl(progress_, right - width, top + dpi(10), width, height - dpi(20));
+        right -= width + gap;
+    }
+    const std::wstring total = Wide(model_.window.total);
+    int totalWidth = 0;
+    if (!total.empty()) {
+        HDC dc = GetDC(total_);
+        HGDIOBJ old = SelectObject(dc, resources_.Normal());
+        totalWidth = MeasureText(dc, total).cx + dpi(12);
+        SelectObject(dc, old);
+        ReleaseDC(total_, dc);
+    }
+    MoveControl(total_, right - totalWidth, top + dpi(4), totalWidth, height - dpi(8));
+    right -= totalWidth + (totalWidth > 0 ? gap : 0);
+    MoveControl(status_, strip_.left, top + dpi(4), std::max(0, right - static_cast<int>(strip_.left)),
+                height - dpi(8));
 }
 
 void MainWindow::Paint() {
@@ -276,7 +314,7 @@ void MainWindow::DrawPageButton(const DRAWITEMSTRUCT& item) {
     SetTextColor(item.hDC, text);
     HGDIOBJ oldFont = SelectObject(item.hDC, resources_.Bold());
     RECT textRect = rect;
-    textRect.left += resources_.dpi(14);
+    textRect.left += resources_.dpi(13);
     textRect.right -= resources_.dpi(4);
     const std::wstring caption = Wide(captions_.Text(found->caption));
     DrawTextW(item.hDC, caption.c_str(), -1, &textRect,
@@ -308,6 +346,7 @@ void MainWindow::ShowPanels() {
     SetVisible(applicationsText_, panel_ == Panel::Applications);
     SetVisible(toolsText_, panel_ == Panel::Tools);
     SetVisible(aboutText_, panel_ == Panel::About);
+    SetVisible(language_, panel_ == Panel::About);
 }
 
 void MainWindow::RenderAll() {
@@ -356,6 +395,7 @@ void MainWindow::RenderAll() {
     }
     SetVisible(progress_, progressVisible);
     SetVisible(stop_, window.stopButtonVisible && panel_ == Panel::RegistryCleaner);
+    LayoutStrip();
 
     registryPage_.Render();
     backupsPage_.Render();
@@ -365,9 +405,16 @@ void MainWindow::RunLong(const std::function<void()>& command) {
     ++longCommands_;
     try {
         command();
-    } catch (...) {
-        --longCommands_;
-        throw;
+    } catch (const std::exception& error) {
+        // A command that raised would leave the window busy for good: it is freed, and the
+        // reason shown in the status line.
+        MainWindowState& window = model_.window;
+        window.EnableAllButtons();
+        window.stopButtonVisible = false;
+        window.progressVisible = false;
+        window.searchBoxEnabled = true;
+        window.status.text = error.what();
+        window.status.colour = MainWindowState::kStatusRed;
     }
     --longCommands_;
     if (longCommands_ == 0 && closePending_) PostMessageW(Handle(), WM_CLOSE, 0, 0);
@@ -491,6 +538,79 @@ void MainWindow::FormClose() {
     (void)model_.shell.FormClose(model_.window);
 }
 
+std::string MainWindow::AboutText() const {
+    return "Kestrover " KESTROVER_VERSION_TEXT "\r\n\r\n" + captions_.Text(CaptionId::aboutText) +
+           "\r\n\r\n" + captions_.Text(CaptionId::aboutBackupFolder) + "\r\n" +
+           model_.shell.BackupFolder();
+}
+
+void MainWindow::ApplyLanguageFile(const std::string& path) {
+    const Platform& platform = model_.platform;
+    IniReader reader(platform.fileSystem, platform.environment.AnsiCodePage());
+    if (!reader.Open(path)) return;
+    CategoryTexts categories = model_.results.Texts();
+    ApplyLanguage(reader, captions_, categories);
+    reader.Close();
+    // The messages the commands show come from the same table.
+    model_.results.SetCategoryTexts(std::move(categories));
+    model_.results.SetItemsText(captions_.Text(CaptionId::msgitems));
+    if (model_.deletes) {
+        model_.deletes->texts.confirmDelete = captions_.Text(CaptionId::dbConfirmDelete);
+        model_.deletes->texts.exportDone = captions_.Text(CaptionId::dbExportDone);
+        model_.deletes->texts.defaultValue = captions_.Text(CaptionId::lbDefault);
+    }
+    ApplyCaptions();
+}
+
+void MainWindow::ApplyCaptions() {
+    if (Handle() == nullptr || pageTitle_ == nullptr) return;
+    for (std::size_t index = 0; index < kPageButtons.size(); ++index) {
+        SetText(pageButtons_[index], captions_.Text(kPageButtons[index].caption));
+        InvalidateRect(pageButtons_[index], nullptr, FALSE);
+    }
+    SetText(stop_, captions_.Text(CaptionId::btStop));
+    SetText(privacyText_, captions_.Text(CaptionId::privacyPlaceholder));
+    SetText(applicationsText_, captions_.Text(CaptionId::applicationsPlaceholder));
+    SetText(toolsText_, captions_.Text(CaptionId::toolsPlaceholder));
+    SetText(aboutText_, AboutText());
+    SetText(language_, captions_.Text(CaptionId::btLanguage));
+    // The title of the page on show follows its button.
+    if (panel_ == Panel::Backups) {
+        model_.window.pageTitle = captions_.Text(CaptionId::btBackup);
+    } else {
+        for (const PageButton& button : kPageButtons) {
+            if (button.panel == panel_) model_.window.pageTitle = captions_.Text(button.caption);
+        }
+    }
+    registryPage_.ApplyCaptions();
+    backupsPage_.ApplyCaptions();
+    RenderAll();
+}
+
+void MainWindow::ShowLanguageMenu() {
+    const Platform& platform = model_.platform;
+    languageChoices_ = ListLanguages(platform.fileSystem, platform.environment.AnsiCodePage(),
+                                     model_.shell.LanguagesFolder(), [this] { PumpMessages(); });
+    if (languageChoices_.empty()) return;
+    LanguageMenu menu(languageChoices_, model_.shell.Settings().currentLanguage, resources_);
+    RECT button{};
+    GetWindowRect(language_, &button);
+    openLanguageMenu_ = &menu;
+    const std::optional<std::size_t> chosen = menu.Run(Handle(), POINT{button.left, button.bottom});
+    openLanguageMenu_ = nullptr;
+    if (chosen) MnuChangeLang(LanguageMenuCaption(languageChoices_[*chosen]));
+}
+
+void MainWindow::MnuChangeLang(const std::string& caption) {
+    const std::optional<std::string> file = LanguageFileOfCaption(caption);
+    if (!file) return;
+    const std::string path = model_.shell.LanguagesFolder() + *file;
+    if (!model_.platform.fileSystem.FileExists(path)) return;
+    // The choice is written to "lang.ini" when the window closes.
+    model_.shell.Settings().currentLanguage = *file;
+    ApplyLanguageFile(path);
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
@@ -512,16 +632,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(contentBrush_.get());
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_MENU) {
+                return openLanguageMenu_ != nullptr && openLanguageMenu_->OnDrawItem(item);
+            }
             if (item.CtlType == ODT_BUTTON) {
                 DrawPageButton(item);
                 return TRUE;
             }
             return registryPage_.OnDrawItem(item) ? TRUE : FALSE;
         }
-        case WM_MEASUREITEM:
-            return registryPage_.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))
-                       ? TRUE
-                       : FALSE;
+        case WM_MEASUREITEM: {
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (item.CtlType == ODT_MENU) {
+                return openLanguageMenu_ != nullptr && openLanguageMenu_->OnMeasureItem(item);
+            }
+            return registryPage_.OnMeasureItem(item) ? TRUE : FALSE;
+        }
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
@@ -537,6 +663,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             if (id == idBtBackup) {
                 OpenBackups();
+                return 0;
+            }
+            if (id == idBtLanguage) {
+                ShowLanguageMenu();
                 return 0;
             }
             if (registryPage_.OnCommand(id, code) || backupsPage_.OnCommand(id, code)) return 0;

@@ -6,10 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "gui/BackupsPageView.h"
 #include "gui/Captions.h"
 #include "gui/GuiResources.h"
+#include "gui/LanguageFile.h"
+#include "gui/LanguageMenu.h"
 #include "gui/MainWindowModel.h"
 #include "gui/RegistryPageView.h"
 #include "gui/ViewHost.h"
@@ -60,6 +63,7 @@ private:
     void CreateControls();
     void ApplyFonts();
     void Layout();
+    void LayoutStrip();
     void Paint();
     void ShowPanels();
     void Navigate(Panel panel);
@@ -69,6 +73,13 @@ private:
     LRESULT ColourStatic(HDC dc, HWND control);
     void OnDpiChanged(int dotsPerInch, const RECT& suggested);
     void FormClose();
+    // ApplyLanguage: the file's captions and messages, shown at once.
+    void ApplyLanguageFile(const std::string& path);
+    void ApplyCaptions();
+    // MnuLangPopup and MnuChangeLang: the language menu under the language button.
+    void ShowLanguageMenu();
+    std::string AboutText() const;
+    void MnuChangeLang(const std::string& caption);
 
     Win32Prompts ownPrompts_;
     MainWindowModel model_;
@@ -90,6 +101,9 @@ private:
     HWND applicationsText_ = nullptr;
     HWND toolsText_ = nullptr;
     HWND aboutText_ = nullptr;
+    HWND language_ = nullptr;  // btconf
+
+    RECT strip_{};  // the status strip under the pages
 
     UniqueGdiObject contentBrush_;
     UniqueGdiObject stripBrush_;
@@ -102,6 +116,9 @@ private:
     bool shownBusy_ = false;
     std::int64_t shownProgressMaximum_ = -1;
     std::int64_t shownProgressPosition_ = -1;
+
+    std::vector<LanguageChoice> languageChoices_;  // the language menu's items, in order
+    LanguageMenu* openLanguageMenu_ = nullptr;     // while the menu is open
 
     int longCommands_ = 0;
     bool closePending_ = false;

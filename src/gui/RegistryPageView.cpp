@@ -53,6 +53,26 @@ void RegistryPageView::Create(HWND parent) {
     ApplyFonts();
 }
 
+void RegistryPageView::ApplyCaptions() {
+    const CaptionTable& captions = host_.Captions();
+    SetText(go_, captions.Text(CaptionId::btGo));
+    SetText(classesRoot_, captions.Text(CaptionId::ckClassesRoot));
+    SetText(currentUser_, captions.Text(CaptionId::ckCurrentUser));
+    SetText(localMachine_, captions.Text(CaptionId::ckLocalMachine));
+    SetText(users_, captions.Text(CaptionId::ckUsers));
+    SetText(activeX_, captions.Text(CaptionId::ckActiveX));
+    SetText(backup_, captions.Text(CaptionId::ckBackup));
+    SetText(backupsButton_, captions.Text(CaptionId::btBackup));
+    SetText(introduction_, captions.Text(CaptionId::registryIntroduction));
+    SetText(select_, captions.Text(CaptionId::btSelect));
+    SetText(invert_, captions.Text(CaptionId::btInvertSel));
+    SetText(filterLabel_, captions.Text(CaptionId::filterLabel));
+    Render();
+    // The columns follow the new captions' widths.
+    Layout(area_);
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
 void RegistryPageView::ApplyFonts() {
     const GuiResources& resources = host_.Resources();
     for (HWND control : {classesRoot_, currentUser_, localMachine_, users_, activeX_, backup_,
@@ -64,28 +84,46 @@ void RegistryPageView::ApplyFonts() {
 }
 
 void RegistryPageView::Layout(const RECT& area) {
+    area_ = area;
     const Dpi dpi = host_.Resources().dpi;
     const int left = area.left;
     const int top = area.top;
     const int right = area.right;
+    // Columns as wide as their captions (which change with the language); the Backups button
+    // keeps the right edge, and a box that would reach under it gives up the end of its text.
+    HDC dc = GetDC(go_);
+    HGDIOBJ oldFont = SelectObject(dc, host_.Resources().Normal());
+    auto captionWidth = [&](HWND control) {
+        return static_cast<int>(MeasureText(dc, Wide(GetText(control))).cx) + dpi(24);
+    };
+    const int firstWidth = std::max({captionWidth(classesRoot_), captionWidth(currentUser_),
+                                     captionWidth(localMachine_)});
+    const int secondWidth =
+        std::max({captionWidth(users_), captionWidth(activeX_), captionWidth(backup_)});
+    const int backupsWidth = std::max(dpi(84), captionWidth(backupsButton_));
+    SelectObject(dc, oldFont);
+    ReleaseDC(go_, dc);
+
     MoveControl(go_, left, top, dpi(96), dpi(58));
+    MoveControl(backupsButton_, right - backupsWidth, top, backupsWidth, dpi(26));
     const int firstColumn = left + dpi(108);
-    const int secondColumn = left + dpi(270);
-    const int boxWidth = dpi(158);
+    const int secondColumn = firstColumn + firstWidth + dpi(12);
+    const int secondRoom = std::max(0, right - backupsWidth - dpi(8) - secondColumn);
     const int boxHeight = dpi(19);
-    MoveControl(classesRoot_, firstColumn, top, boxWidth, boxHeight);
-    MoveControl(currentUser_, firstColumn, top + dpi(20), boxWidth, boxHeight);
-    MoveControl(localMachine_, firstColumn, top + dpi(40), boxWidth, boxHeight);
-    MoveControl(users_, secondColumn, top, boxWidth, boxHeight);
-    MoveControl(activeX_, secondColumn, top + dpi(20), boxWidth, boxHeight);
-    MoveControl(backup_, secondColumn, top + dpi(40), boxWidth, boxHeight);
-    MoveControl(backupsButton_, right - dpi(84), top, dpi(84), dpi(26));
+    MoveControl(classesRoot_, firstColumn, top, firstWidth, boxHeight);
+    MoveControl(currentUser_, firstColumn, top + dpi(20), firstWidth, boxHeight);
+    MoveControl(localMachine_, firstColumn, top + dpi(40), firstWidth, boxHeight);
+    // The last row has the width below the button as well.
+    MoveControl(users_, secondColumn, top, std::min(secondWidth, secondRoom), boxHeight);
+    MoveControl(activeX_, secondColumn, top + dpi(20), std::min(secondWidth, secondRoom), boxHeight);
+    MoveControl(backup_, secondColumn, top + dpi(40),
+                std::min(secondWidth, std::max(0, right - secondColumn)), boxHeight);
 
     const int toolbarTop = top + dpi(68);
     const int buttonHeight = dpi(25);
     MoveControl(select_, left, toolbarTop, dpi(72), buttonHeight);
     MoveControl(selectAll_, left + dpi(76), toolbarTop, dpi(116), buttonHeight);
-    MoveControl(invert_, left + dpi(196), toolbarTop, dpi(108), buttonHeight);
+    MoveControl(invert_, left + dpi(196), toolbarTop, dpi(116), buttonHeight);
     const int filterWidth = dpi(140);
     MoveControl(filter_, right - filterWidth, toolbarTop + dpi(1), filterWidth, dpi(23));
     MoveControl(filterLabel_, right - filterWidth - dpi(52), toolbarTop, dpi(48), buttonHeight);
@@ -141,10 +179,8 @@ void RegistryPageView::RefillList() {
     for (std::size_t row = 0; row < count; ++row) {
         SendMessageW(list_, LB_ADDSTRING, 0, static_cast<LPARAM>(row));
     }
-    PushSelectionToList();
     UpdateHorizontalExtent(0);
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
+    PushSelectionToList();
 }
 
 void RegistryPageView::AppendNewRows() {
@@ -152,7 +188,19 @@ void RegistryPageView::AppendNewRows() {
     const LRESULT items = SendMessageW(list_, LB_GETCOUNT, 0, 0);
     const std::size_t shown = items < 0 ? 0 : static_cast<std::size_t>(items);
     if (rows < shown) {
-        RefillList();
+        if (!host_.Model().window.busy) {
+            RefillList();
+            return;
+        }
+        // A deletion takes rows away one by one; refilling the whole list at every look would
+        // slow it down, so the list only drops its surplus items until the command ends.
+        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+        if (rows == 0) SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+        for (std::size_t item = rows == 0 ? 0 : shown; item > rows; --item) {
+            SendMessageW(list_, LB_DELETESTRING, item - 1, 0);
+        }
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, FALSE);
         return;
     }
     if (rows == shown) return;
@@ -201,10 +249,16 @@ void RegistryPageView::ReadSelectionFromList() {
 
 void RegistryPageView::PushSelectionToList() {
     const ResultList& results = host_.Model().results;
+    // Selecting scrolls the list to each selected row; the user's place is kept instead.
+    const LRESULT top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_SETSEL, FALSE, -1);
     for (std::size_t row = 0; row < results.RowCount(); ++row) {
         if (results.IsSelected(row)) SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(row));
     }
+    SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max<LRESULT>(0, top)), 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, FALSE);
 }
 
 void RegistryPageView::GoClean() {
@@ -276,18 +330,22 @@ std::optional<std::size_t> RegistryPageView::FocusedRow() const {
 
 void RegistryPageView::OpenFocusedInRegistryEditor() {
     MainWindowModel& model = host_.Model();
-    std::optional<std::size_t> row = FocusedRow();
-    if (!row || !model.results.IsSelected(*row)) {
-        row.reset();
-        for (std::size_t index = 0; index < model.results.RowCount(); ++index) {
-            if (model.results.IsSelected(index)) {
+    const ResultList& results = model.results;
+    // The focused row when it is selected, else the first selected one.
+    std::size_t row = results.RowCount();
+    if (const std::optional<std::size_t> focused = FocusedRow();
+        focused && results.IsSelected(*focused)) {
+        row = *focused;
+    } else {
+        for (std::size_t index = 0; index < results.RowCount(); ++index) {
+            if (results.IsSelected(index)) {
                 row = index;
                 break;
             }
         }
     }
-    if (!row) return;
-    const ScanEntry entry = ParseScanEntry(model.results.Row(*row).text);
+    if (row >= results.RowCount()) return;
+    const ScanEntry entry = ParseScanEntry(results.Row(row).text);
     if (!entry.root) return;
     (void)OpenInRegistryEditor(model.registry, model.platform.shell, entry.rootName,
                                entry.keyPath);

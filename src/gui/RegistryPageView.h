@@ -17,6 +17,8 @@ public:
 
     void Create(HWND parent);
     void ApplyFonts();
+    // Every caption again from the table, after a language change.
+    void ApplyCaptions();
     void Layout(const RECT& area);
     void Show(bool visible);
     // Check boxes, enabled buttons, captions and the list's visibility from the models.
@@ -69,6 +71,7 @@ private:
     HWND filterLabel_ = nullptr;
     HWND filter_ = nullptr;
     HWND list_ = nullptr;
+    RECT area_{};  // where the page was last laid out
     bool visible_ = false;
     bool ignoreFilterChange_ = false;
     int horizontalExtent_ = 0;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "gui/Glyphs.h"
 #include "scanner/ResultList.h"
@@ -29,24 +30,29 @@ std::size_t FindNoCase(std::wstring_view text, std::wstring_view pattern) {
     return std::wstring_view::npos;
 }
 
-// A text at (x, y), its first occurrence of highlight drawn on the highlight colour.
+// A text at (x, y), its first occurrence of highlight on the highlight colour. Each character
+// is placed where the measure of the whole text puts it, so that the colour lies exactly under
+// the characters it marks (glyphs drawn one way and measured another drift apart on some
+// systems); the colour is laid first and the text drawn over it, so that no glyph reaching
+// past its neighbour's edge (a backslash does) is painted over.
 void DrawHighlighted(HDC dc, int x, int y, std::wstring_view text, std::wstring_view highlight) {
     const std::size_t found = FindNoCase(text, highlight);
     if (found == std::wstring_view::npos) {
         TextOutW(dc, x, y, text.data(), static_cast<int>(text.size()));
         return;
     }
-    const std::wstring_view before = text.substr(0, found);
-    const std::wstring_view match = text.substr(found, highlight.size());
-    const std::wstring_view after = text.substr(found + highlight.size());
-    TextOutW(dc, x, y, before.data(), static_cast<int>(before.size()));
-    x += MeasureText(dc, before).cx;
-    SetBkMode(dc, OPAQUE);
-    SetBkColor(dc, ResultColour::FilterHighlight);
-    TextOutW(dc, x, y, match.data(), static_cast<int>(match.size()));
-    SetBkMode(dc, TRANSPARENT);
-    x += MeasureText(dc, match).cx;
-    TextOutW(dc, x, y, after.data(), static_cast<int>(after.size()));
+    std::vector<int> ends(text.size());
+    SIZE size{};
+    GetTextExtentExPointW(dc, text.data(), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+                          &size);
+    std::vector<int> advances(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) advances[i] = ends[i] - (i == 0 ? 0 : ends[i - 1]);
+    const int start = x + (found == 0 ? 0 : ends[found - 1]);
+    const int end = x + ends[found + highlight.size() - 1];
+    RECT back{start, y, end, y + size.cy};
+    UniqueGdiObject brush(CreateSolidBrush(ResultColour::FilterHighlight));
+    FillRect(dc, &back, static_cast<HBRUSH>(brush.get()));
+    ExtTextOutW(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), advances.data());
 }
 
 int DataLeft(int left, int nameWidth, Dpi dpi) {
