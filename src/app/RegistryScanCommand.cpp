@@ -58,6 +58,11 @@ ScanReport RegistryScanCommand::GoClean(const ScanOptions& options, bool showEac
                                       &platform_.environment.AnsiCodePage()},
                       callbacks);
     driver.SetShowEachKey(showEachKey);
+    // The stop button reaches the driver only while it runs, even when the scan throws.
+    struct RunningDriver {
+        ScanDriver*& slot;
+        ~RunningDriver() { slot = nullptr; }
+    } running{running_};
     running_ = &driver;
     ScanReport report = driver.GoClean(options.Selection());
     running_ = nullptr;
