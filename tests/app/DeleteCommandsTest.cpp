@@ -12,6 +12,7 @@
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
+#include "platform/ports/ForwardingFileSystem.h"
 #include "registry/RegExportReader.h"
 #include "support/ScriptedPrompts.h"
 #include "support/SyntheticRegistry.h"
@@ -28,38 +29,16 @@ std::string InFolder(std::string_view name) { return std::string(kBackupFolder) 
 
 // A disk that takes every byte and reports success, but keeps only the first bytes of each
 // file: only reading the file back shows what it lost.
-class ForgetfulFileSystem final : public FileSystemPort {
+class ForgetfulFileSystem final : public ForwardingFileSystem {
 public:
-    explicit ForgetfulFileSystem(FileSystemPort& inner) : inner_(inner) {}
+    explicit ForgetfulFileSystem(FileSystemPort& inner) : ForwardingFileSystem(inner) {}
     void KeepOnly(std::size_t bytes) { kept_ = bytes; }
 
-    Result<std::vector<FileEntry>> FindFiles(std::string_view pattern) override {
-        return inner_.FindFiles(pattern);
-    }
-    std::optional<FileEntry> GetFileInfo(std::string_view path) override {
-        return inner_.GetFileInfo(path);
-    }
-    bool FileExists(std::string_view path) override { return inner_.FileExists(path); }
-    bool DirectoryExists(std::string_view path) override { return inner_.DirectoryExists(path); }
-    Status CreateDirectory(std::string_view path) override { return inner_.CreateDirectory(path); }
-    Status RemoveDirectory(std::string_view path) override { return inner_.RemoveDirectory(path); }
-    Status MoveFile(std::string_view from, std::string_view to, ExistingTarget existing) override {
-        return inner_.MoveFile(from, to, existing);
-    }
-    Status DeleteFile(std::string_view path) override { return inner_.DeleteFile(path); }
-    Status SetAttributes(std::string_view path, std::uint32_t attributes) override {
-        return inner_.SetAttributes(path, attributes);
-    }
-    Result<std::vector<std::uint8_t>> ReadFile(std::string_view path) override {
-        return inner_.ReadFile(path);
-    }
     Result<std::unique_ptr<FileWriter>> CreateFile(std::string_view path) override {
-        auto created = inner_.CreateFile(path);
+        auto created = Inner().CreateFile(path);
         if (!created || !kept_) return created;
         return std::unique_ptr<FileWriter>(std::make_unique<Writer>(std::move(*created), *kept_));
     }
-    std::uint32_t LogicalDrives() override { return inner_.LogicalDrives(); }
-    DriveType GetDriveType(std::string_view root) override { return inner_.GetDriveType(root); }
 
 private:
     class Writer final : public FileWriter {
@@ -78,7 +57,6 @@ private:
         std::size_t room_;
     };
 
-    FileSystemPort& inner_;
     std::optional<std::size_t> kept_;
 };
 
