@@ -16,4 +16,4 @@ if ! (unset DISPLAY WAYLAND_DISPLAY; timeout 120 wine wineboot -i >"$work/winebo
    ! timeout 60 wineserver -w; then
   echo "wineboot failed:"; cat "$work/wineboot.log"; exit 1
 fi
-timeout 100 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$tests" "$@"
+timeout 260 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$tests" "$@"
