@@ -48,6 +48,9 @@ BackupPage BackupPageOf(const MainWindowState& window) {
             // The scan leaves scan mode on until the next view reset; a search or an
             // inventory fills the same list without it.
             if (window.scanMode) return {BackupPageKind::RegistryCleaner, window.pageTitle};
+            if (window.softwareInventory) {
+                return {BackupPageKind::ApplicationSettings, window.pageTitle};
+            }
             return {BackupPageKind::Other, window.pageTitle};
         default: return {BackupPageKind::Other, window.pageTitle};
     }

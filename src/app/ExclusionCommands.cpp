@@ -14,10 +14,6 @@ Status btexclude1Click(ExclusionDialog& dialog, std::string_view keysCaption,
 
 AddToExclusionsReport MnuExClick(ResultList& results, ExclusionFile& exclusions, Prompts& prompts) {
     AddToExclusionsReport report;
-    if (!exclusions.Exists()) {
-        report.outcome = AddToExclusionsOutcome::NoFile;
-        return report;
-    }
 
     std::vector<std::size_t> leaving;  // from the last row to the first
     for (std::size_t row = results.RowCount(); row-- > 0;) {

@@ -18,7 +18,6 @@
 namespace kestrover {
 
 enum class AddToExclusionsOutcome {
-    NoFile,    // "Exclude.lst" does not exist yet: the command does nothing
     Nothing,   // nothing was selected
     Added,     // the lines were saved and the entries removed
     NotSaved,  // the file could not be read or saved: the list and the file stay as they were
@@ -36,7 +35,9 @@ struct AddToExclusionsReport {
 // MnuExClick: walks the result list from the last entry to the first, pumping messages for
 // each; every selected entry gives the line of its key (the value name is ignored, see
 // ExclusionLineFor). The lines are added to the file, which is then cleaned, sorted and saved
-// whole; only once that save succeeded do the selected entries leave the list (an entry whose
+// whole (a missing "Exclude.lst" is created: the user asked for these keys to be left out, and
+// a command that silently did nothing would leave them in every scan); only once that save
+// succeeded do the selected entries leave the list (an entry whose
 // key has no exclusion line, such as one under HKEY_CURRENT_CONFIG, leaves it too). An entry
 // whose key path holds a line break is neither written nor removed.
 AddToExclusionsReport MnuExClick(ResultList& results, ExclusionFile& exclusions, Prompts& prompts);

@@ -8,6 +8,7 @@ void MainWindowState::ResetView() {
     monitorView = false;
     stopRequested = false;
     scanMode = false;
+    softwareInventory = false;
     status = LabelState{};
     total.clear();
     root.clear();

@@ -41,6 +41,9 @@ struct MainWindowState {
     bool stopRequested = false;
     bool busy = false;      // page buttons and the other long-operation buttons disabled
     bool scanMode = false;  // the walker applies the cleaning rules (cleared by a view reset)
+    // The result list holds the software-key inventory ("Applications settings"); its
+    // backups are named after it (cleared by a view reset).
+    bool softwareInventory = false;
 
     LabelState status;
     std::string title = "Kestrover";

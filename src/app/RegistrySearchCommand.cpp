@@ -72,6 +72,11 @@ SearchCommandReport RegistrySearchCommand::cherche1Click(ShiftKey shift) {
     RegistrySearch search(registry_, platform_.fileSystem, results_, callbacks);
     search.SetDefaultValueText(texts.defaultValue);
     results_.SetItemsText(texts.items);
+    // The stop button reaches the walk only while it runs, even when the search throws.
+    struct RunningSearch {
+        RegistrySearch*& slot;
+        ~RunningSearch() { slot = nullptr; }
+    } running{running_};
     running_ = &search;
     SearchCommandReport report;
     report.search = search.Run(text, SearchOptionsOf(page_, window_), shift);

@@ -1,81 +1,12 @@
 // The backup-name dialog, built from a template in memory so that it needs no resource file.
 #include "gui/BackupNameDialog.h"
 
-#include <cstdint>
-#include <vector>
-
 #include "gui/Controls.h"
+#include "gui/DialogTemplate.h"
 
 namespace kestrover::gui {
 
 namespace {
-
-// An extended dialog template, written word by word.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, short width, short height, const wchar_t* font, WORD points) {
-        Word(1);       // version
-        Word(0xFFFF);  // extended template
-        Dword(0);      // help id
-        Dword(0);      // extended style
-        Dword(style);
-        countAt_ = words_.size();
-        Word(0);  // item count, filled in as items are added
-        Short(0);
-        Short(0);
-        Short(width);
-        Short(height);
-        Word(0);  // no menu
-        Word(0);  // the standard dialog class
-        Text(L"");
-        Word(points);
-        Word(FW_NORMAL);
-        Word(0);  // italic and character set bytes
-        Text(font);
-    }
-
-    void Item(WORD classAtom, DWORD style, short x, short y, short width, short height, int id,
-              const wchar_t* title = L"") {
-        AlignToDword();
-        Dword(0);  // help id
-        Dword(0);  // extended style
-        Dword(WS_CHILD | WS_VISIBLE | style);
-        Short(x);
-        Short(y);
-        Short(width);
-        Short(height);
-        Dword(static_cast<DWORD>(id));
-        Word(0xFFFF);
-        Word(classAtom);
-        Text(title);
-        Word(0);  // no creation data
-        ++words_[countAt_];
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void Word(WORD value) { words_.push_back(value); }
-    void Short(short value) { words_.push_back(static_cast<WORD>(value)); }
-    void Dword(DWORD value) {
-        words_.push_back(static_cast<WORD>(value & 0xFFFF));
-        words_.push_back(static_cast<WORD>(value >> 16));
-    }
-    void Text(const wchar_t* text) {
-        for (; *text != L'\0'; ++text) words_.push_back(static_cast<WORD>(*text));
-        words_.push_back(0);
-    }
-    void AlignToDword() {
-        if (words_.size() % 2 != 0) words_.push_back(0);
-    }
-
-    std::vector<WORD> words_;
-    std::size_t countAt_ = 0;
-};
-
-constexpr WORD kButtonAtom = 0x0080;
-constexpr WORD kEditAtom = 0x0081;
-constexpr WORD kStaticAtom = 0x0082;
 
 struct DialogState {
     std::string caption;

@@ -4,9 +4,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "gui/ControlIds.h"
 #include "gui/Glyphs.h"
+#include "gui/LanguageFile.h"
+#include "gui/RedrawSuspension.h"
+#include "gui/MenuPainter.h"
 
 namespace kestrover::gui {
 
@@ -152,7 +156,7 @@ void BackupsPageView::Render() {
 void BackupsPageView::Open() {
     MainWindowModel& model = host_.Model();
     if (!model.backups) return;
-    model.backups->texts.pageTitle = host_.Captions().Text(CaptionId::btBackup);
+    model.backups->texts.pageTitle = WithoutMnemonic(host_.Captions().Text(CaptionId::btBackup));
     model.backups->texts.hint = host_.Captions().Text(CaptionId::backupHint);
     model.backups->texts.items = host_.Captions().Text(CaptionId::msgitems);
     model.backups->texts.defaultText = host_.Captions().Text(CaptionId::lbDefault);
@@ -167,7 +171,7 @@ void BackupsPageView::RefillList() {
     const BackupsPage* page = host_.Model().backups.get();
     if (page == nullptr) return;
     filling_ = true;
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    std::optional<RedrawSuspension> suspended(std::in_place, list_);
     SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     const std::vector<BackupRow>& rows = page->Rows();
     for (std::size_t index = 0; index < rows.size(); ++index) {
@@ -204,15 +208,14 @@ void BackupsPageView::RefillList() {
         }
         SendMessageW(header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
     }
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
+    suspended.reset();
     filling_ = false;
 }
 
 void BackupsPageView::FillTree() {
     const BackupsPage* page = host_.Model().backups.get();
     if (page == nullptr) return;
-    SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    const RedrawSuspension suspended(tree_);
     SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     nodes_.clear();
     const std::vector<ExportNode>& tree = page->Tree();
@@ -233,8 +236,6 @@ void BackupsPageView::FillTree() {
             SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(keyItem));
         }
     }
-    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void BackupsPageView::View() {
@@ -348,6 +349,7 @@ bool BackupsPageView::OnContextMenu(HWND control, POINT screen) {
     const bool enabled = model.backups->SelectedRow().has_value() && !model.backups->Loading();
     AppendMenuW(menu.get(), MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), idMnDeleteBackup,
                 Wide(host_.Captions().Text(CaptionId::mnDelFile)).c_str());
+    MenuPainter::Adopt(menu.get(), {{idMnDeleteBackup, MenuIcon::Of(Glyph::MenuDelete)}});
     const int chosen = static_cast<int>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                        screen.x, screen.y, 0, host_.Frame(), nullptr));

@@ -63,9 +63,52 @@ enum class CaptionId : std::size_t {
     dbConfirmDelete,
     lbDefault,
     lbTooLong,
+    // Exclusions and the application settings list.
+    btExclude,
+    mnApplSettings,
+    btexadd,
+    btexmod,
+    btexdel,
+    bteximp,
+    ExItemsImport,
+    keytitle,
+    // The compact layout of the process list and the monitor, opened from the command line.
+    btTasks,
+    mnFileProc,
+    txtProcessList,
+    txtMonitor,
+    // The search page, the favorites (menu and dialog) and "Open in explorer".
+    btFind,
+    btFavorites,
+    searchfor,
+    btsearch,
+    btcleanhistory,
+    optiontitle,
+    ckKeys,
+    ckValues,
+    ckData,
+    ckGroupSimilar,
+    ckWholeWord,
+    repairtitle,
+    ckProtected,
+    txtProtected,
+    mnOpenInExplorer,
+    mnmanage,
+    mnrebuild,
+    dbRebuildHistory,
+    favMaintitle,
+    favTitle1,
+    favTitle2,
+    favBtAdd,
+    favBtModify,
+    favBtCancel,
+    favEntername,
+    favBtExDel,
     Count,
 };
 
+// The texts of this window that no other section names (the page texts, the filter label, the
+// backup list's columns, ...) have their keys in the section "window".
 struct CaptionEntry {
     std::string_view section;  // empty: no language file replaces it
     std::string_view key;

@@ -63,6 +63,57 @@ enum ControlId : int {
     // The language menu: one item per language file, from this number on.
     idMnLanguageFirst = 500,
     idMnLanguageLast = 599,
+
+    // The registry search page, reached with btFind from the registry page.
+    idBtFind = 600,          // btFind: opens the search page
+    idSearchForLabel,
+    idFindT,                 // FindT: the search text, its drop-down the search history
+    idBtSearch,              // cherche: "Search !"
+    idBtClearHistory,        // btEffHist
+    idSearchRootsGroup,
+    idCkSearchClassesRoot,   // ckcr
+    idCkSearchCurrentUser,   // ckcu
+    idCkSearchLocalMachine,  // cklm
+    idCkSearchUsers,         // cku
+    idSearchOptionsGroup,
+    idCkSearchKeys,          // ckOK
+    idCkSearchValues,        // ckVal
+    idCkSearchData,          // ckDon
+    idCkWholeWord,           // ckOnlyW
+    idCkGroupSimilar,        // ckRoot
+    idSecurityGroup,         // "Fix registry security : "
+    idCkProtected,           // ckProtected
+    idProtectedHint,
+
+    // Favorites: the registry page's button, its menu, the result list's "Add to favorites"
+    // and "Open in explorer", and the favorites dialog's controls (TAddFav; its Cancel button
+    // is IDCANCEL).
+    idBtFavorites = 650,     // btFavorites: the favorites menu
+    idMnManageFavorites,     // mnmanage
+    idMnRebuildFavorites,    // mnrebuild
+    idMnAddToFavorites,      // MnuFav
+    idMnOpenInExplorer,
+    idFavoriteNameLabel = 660,  // Label1
+    idFavoriteName,             // fn
+    idFavoriteKeyLabel,         // Label2
+    idFavoriteRoot,             // cbKey
+    idFavoriteKey,              // kn
+    idFavoriteList,             // lsFav
+    idBtFavoriteAdd,            // Button1
+    idBtFavoriteModify,         // Button4
+    idBtFavoriteDelete,         // Button3
+
+    // Exclusions and the application settings list (registry page), and the exclusion
+    // dialog's controls.
+    idBtExclude = 700,        // btExclude: opens the exclusion dialog
+    idBtApplicationSettings,  // mnApplSettings: the software keys in the result list
+    idExclusionList = 710,    // EXL
+    idExclusionRoot,          // cbK
+    idExclusionKey,           // enK
+    idBtExclusionAdd,
+    idBtExclusionModify,
+    idBtExclusionDelete,
+    idBtExclusionImport,
 };
 
 }  // namespace kestrover::gui

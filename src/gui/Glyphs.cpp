@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <vector>
 
 namespace kestrover::gui {
 
@@ -48,6 +49,17 @@ public:
         HGDIOBJ oldBrush = SelectObject(dc_, brush.get());
         HGDIOBJ oldPen = SelectObject(dc_, pen.get());
         Ellipse(dc_, S(left), S(top), S(right), S(bottom));
+        SelectObject(dc_, oldBrush);
+        SelectObject(dc_, oldPen);
+    }
+    void Polygon(std::initializer_list<POINT> points, COLORREF fill, COLORREF edge) {
+        std::vector<POINT> scaled;
+        for (POINT point : points) scaled.push_back(POINT{S(point.x), S(point.y)});
+        UniqueGdiObject brush(CreateSolidBrush(fill));
+        UniqueGdiObject pen(CreatePen(PS_SOLID, 1, edge));
+        HGDIOBJ oldBrush = SelectObject(dc_, brush.get());
+        HGDIOBJ oldPen = SelectObject(dc_, pen.get());
+        ::Polygon(dc_, scaled.data(), static_cast<int>(scaled.size()));
         SelectObject(dc_, oldBrush);
         SelectObject(dc_, oldPen);
     }
@@ -143,6 +155,36 @@ void Draw(Glyph glyph, Canvas& canvas) {
             canvas.Line({{5, 7}, {11, 7}}, RGB(120, 120, 120), 1);
             canvas.Line({{5, 9}, {11, 9}}, RGB(120, 120, 120), 1);
             canvas.Line({{5, 11}, {9, 11}}, RGB(120, 120, 120), 1);
+            return;
+        case Glyph::MenuExport:
+            canvas.Fill(1, 1, 10, 15, RGB(255, 255, 255));
+            canvas.Frame(1, 1, 10, 15, RGB(90, 90, 90));
+            canvas.Line({{3, 4}, {8, 4}}, RGB(120, 120, 120), 1);
+            canvas.Line({{3, 6}, {8, 6}}, RGB(120, 120, 120), 1);
+            canvas.Polygon({{7, 8}, {11, 8}, {11, 5}, {15, 10}, {11, 15}, {11, 12}, {7, 12}},
+                           RGB(40, 150, 70), RGB(25, 110, 50));
+            return;
+        case Glyph::MenuExclude:
+            canvas.Disc(1, 1, 15, 15, RGB(205, 35, 35));
+            canvas.Fill(4, 7, 12, 9, RGB(255, 255, 255));
+            return;
+        case Glyph::MenuDelete:
+            canvas.Line({{3, 3}, {12, 12}}, RGB(200, 30, 30), 3);
+            canvas.Line({{12, 3}, {3, 12}}, RGB(200, 30, 30), 3);
+            return;
+        case Glyph::MenuOwnership: {
+            constexpr COLORREF kGold = RGB(200, 150, 30);
+            canvas.Disc(0, 4, 8, 12, kGold);
+            canvas.Disc(2, 6, 5, 9, kTransparent);
+            canvas.Fill(7, 7, 15, 9, kGold);
+            canvas.Fill(11, 9, 13, 12, kGold);
+            canvas.Fill(13, 9, 15, 11, kGold);
+            return;
+        }
+        case Glyph::MenuFavorite:
+            canvas.Polygon({{8, 1}, {10, 6}, {15, 6}, {11, 9}, {13, 15}, {8, 11}, {3, 15}, {5, 9},
+                            {1, 6}, {6, 6}},
+                           RGB(250, 200, 40), RGB(190, 140, 20));
             return;
         case Glyph::Count: return;
     }

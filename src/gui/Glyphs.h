@@ -20,6 +20,12 @@ enum class Glyph : int {
     ValueViewOnly,
     ValueTooLong,
     BackupFile,
+    // Menu items (the registry key glyph serves "Open in Regedit").
+    MenuExport,     // a page with an arrow leaving it
+    MenuExclude,    // a no-entry sign
+    MenuDelete,     // a red cross
+    MenuOwnership,  // a key
+    MenuFavorite,   // a star
     Count,
 };
 

@@ -17,18 +17,48 @@ constexpr std::string_view kCategoryKeys[10] = {
 
 }  // namespace
 
+std::string LanguageText(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t index = 0; index < value.size(); ++index) {
+        if (value[index] == '\\' && index + 1 < value.size() && value[index + 1] == 'n') {
+            text += "\r\n";
+            ++index;
+            continue;
+        }
+        text += value[index];
+    }
+    return text;
+}
+
+std::string WithoutMnemonic(std::string_view caption) {
+    std::string text;
+    text.reserve(caption.size());
+    for (std::size_t index = 0; index < caption.size(); ++index) {
+        if (caption[index] == '&' && index + 1 < caption.size()) ++index;
+        text += caption[index];
+    }
+    return text;
+}
+
+std::string ReadLanguageText(const IniReader& file, std::string_view section,
+                             std::string_view key, const std::string& current) {
+    // An empty value keeps the current text, as a missing one does.
+    const std::string value = file.ReadValue(section, key, "", KeepWide::Yes);
+    if (value.empty()) return current;
+    return LanguageText(value);
+}
+
 void ApplyLanguage(const IniReader& file, CaptionTable& captions, CategoryTexts& categories) {
     for (std::size_t index = 0; index < static_cast<std::size_t>(CaptionId::Count); ++index) {
         const auto id = static_cast<CaptionId>(index);
         const CaptionEntry& entry = CaptionTable::Entry(id);
         if (entry.section.empty() || entry.key.empty()) continue;
-        captions.SetText(id, file.ReadValue(entry.section, entry.key, captions.Text(id),
-                                            KeepWide::Yes));
+        captions.SetText(id, ReadLanguageText(file, entry.section, entry.key, captions.Text(id)));
     }
     for (std::size_t number = 0; number < categories.categories.size(); ++number) {
-        categories.categories[number] =
-            file.ReadValue("listbox messages", kCategoryKeys[number],
-                           categories.categories[number], KeepWide::Yes);
+        categories.categories[number] = ReadLanguageText(
+            file, "listbox messages", kCategoryKeys[number], categories.categories[number]);
     }
 }
 

@@ -14,6 +14,19 @@
 
 namespace kestrover::gui {
 
+// A language file's value as the window shows it: a value is one line of the file, so the two
+// characters "\n" in it stand for a line break (CR LF) of a message.
+std::string LanguageText(std::string_view value);
+
+// A caption as a label shows it: the "&" that marks a mnemonic goes, and "&&" is one "&".
+std::string WithoutMnemonic(std::string_view caption);
+
+// Reads one text of a language file: the value of key in section as LanguageText gives it, or
+// current when the file has no value for it. The dialogs that read their texts when they open
+// use it too.
+std::string ReadLanguageText(const IniReader& file, std::string_view section,
+                             std::string_view key, const std::string& current);
+
 // Replaces, from the open file, every caption that has a section and key, and the category
 // texts of the result list ("listbox messages"). A key that is missing or empty keeps the
 // current text, so a file that names only a few keys changes only those.

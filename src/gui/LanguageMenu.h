@@ -1,5 +1,5 @@
-// The language menu: one owner-drawn item per language file — its flag, its name and file, a
-// check mark on the language in use — shown under the language button.
+// The language menu: one item per language file — its flag, its name and file, a check mark on
+// the language in use — shown under the language button and drawn by the menu painter.
 #pragma once
 
 #include <optional>
@@ -19,11 +19,8 @@ public:
                  const GuiResources& resources);
 
     // Shows the menu at a point of the screen; the index of the language chosen, if one was.
-    // owner receives the menu's drawing messages, which it hands to OnMeasureItem/OnDrawItem.
+    // owner receives the menu's drawing messages, which it hands to the menu painter.
     std::optional<std::size_t> Run(HWND owner, POINT at);
-
-    bool OnMeasureItem(MEASUREITEMSTRUCT& item) const;
-    bool OnDrawItem(const DRAWITEMSTRUCT& item) const;
 
 private:
     struct Item {
@@ -32,7 +29,6 @@ private:
         bool checked = false;
     };
 
-    const GuiResources& resources_;
     std::vector<Item> items_;
     UniqueImageList flags_;
 };

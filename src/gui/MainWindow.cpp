@@ -9,6 +9,8 @@
 #include "app/KeyCommands.h"
 #include "app/WindowSettings.h"
 #include "gui/ControlIds.h"
+#include "gui/KeyboardNavigation.h"
+#include "gui/MenuPainter.h"
 #include "core/Text.h"
 #include "gui/ProgramVersion.h"
 
@@ -30,6 +32,8 @@ constexpr int kBarWidth = 165;
 constexpr int kStripHeight = 34;
 constexpr int kMinimumWidth = 716;
 constexpr int kMinimumHeight = 460;
+// The window's width in the compact layout.
+constexpr int kCompactWidth = 550;
 // Messages are looked at no more often than this while a command runs.
 constexpr std::uint64_t kPumpIntervalMilliseconds = 30;
 
@@ -51,7 +55,8 @@ constexpr std::array<PageButton, 5> kPageButtons{{
 Page PageOf(Panel panel) {
     switch (panel) {
         case Panel::RegistryCleaner:
-        case Panel::Backups: return Page::Registry;
+        case Panel::Backups:
+        case Panel::Search: return Page::Registry;
         case Panel::Privacy: return Page::Privacy;
         case Panel::Applications: return Page::Applications;
         case Panel::Tools: return Page::Tools;
@@ -77,9 +82,11 @@ MainWindow::MainWindow(const Platform& platform, Prompts* dialogs, QuitOnClose q
     : model_(platform, dialogs != nullptr ? *dialogs : ownPrompts_, [this] { PumpMessages(); }),
       registryPage_(*this),
       backupsPage_(*this),
+      searchPage_(*this, registryPage_),
+      favoritesView_(*this),
       quit_(quit) {}
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { MenuPainter::SetResources(nullptr); }
 
 bool MainWindow::Create(const ShellStartOptions& options, int showCommand) {
     model_.FormCreate(options);
@@ -116,19 +123,69 @@ bool MainWindow::Create(const ShellStartOptions& options, int showCommand) {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(ProgramIcon(GetSystemMetrics(SM_CXSMICON))));
 
-    // FormShow: the information page. A command-line request opens the process list or the
-    // monitor in the compact layout; neither view exists yet, so the window keeps its layout.
-    (void)model_.shell.FormShow(model_.window, captions_.Text(CaptionId::btAbout));
+    // FormShow: the information page; a command-line request then opens its view.
+    const StartRequest request = model_.shell.FormShow(
+        model_.window, WithoutMnemonic(captions_.Text(CaptionId::btAbout)));
     panel_ = Panel::About;
     ShowPanels();
     RenderAll();
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
+    if (request.view != StartView::None) OpenStartView(request);
     return true;
+}
+
+void MainWindow::OpenStartView(const StartRequest& request) {
+    // The process list and the monitor belong to the tools page. Until they are built, the
+    // page says so in the compact layout they will have; the view's flag is set as theirs
+    // will be, so that closing the window leaves the next start centred.
+    model_.window.ResetView();
+    model_.results.ResetView();
+    registryPage_.RefillList();
+    model_.window.page = Page::Tools;
+    startView_ = request.view;
+    if (request.view == StartView::ProcessList) {
+        model_.window.view = ActiveView::Processes;
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::btTasks));
+    } else {
+        model_.window.view = ActiveView::Monitor;
+        model_.window.monitorView = true;
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::mnFileProc));
+    }
+    SetText(toolsText_, ToolsText());
+    panel_ = Panel::Tools;
+    ShowPanels();
+    EnterCompactLayout();
+    RenderAll();
+}
+
+std::string MainWindow::ToolsText() const {
+    switch (startView_) {
+        case StartView::ProcessList: return captions_.Text(CaptionId::txtProcessList);
+        case StartView::Monitor: return captions_.Text(CaptionId::txtMonitor);
+        case StartView::None: break;
+    }
+    return captions_.Text(CaptionId::toolsPlaceholder);
+}
+
+void MainWindow::EnterCompactLayout() {
+    if (compact_ || Handle() == nullptr) return;
+    compact_ = true;
+    // The pages cover the left bar: its buttons go, so that no page change leaves the view.
+    for (HWND button : pageButtons_) SetVisible(button, false);
+    RECT frame{};
+    GetWindowRect(Handle(), &frame);
+    SetWindowPos(Handle(), nullptr, 0, 0, resources_.dpi(kCompactWidth), frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 bool MainWindow::OnCreate() {
     resources_.Create(static_cast<int>(GetDpiForWindow(Handle())));
+    // Every popup menu of the window is drawn by the painter, with the window's fonts and
+    // glyphs (which stay at this address when the DPI changes).
+    MenuPainter::SetResources(&resources_);
     CreateControls();
     Layout();
     return true;
@@ -149,6 +206,8 @@ void MainWindow::CreateControls() {
 
     registryPage_.Create(frame);
     backupsPage_.Create(frame);
+    searchPage_.Create(frame);
+    favoritesView_.Create();
 
     auto text = [&](int id, std::string_view caption) {
         HWND control = CreateControl(frame, WC_STATICW, id, SS_LEFT | SS_NOPREFIX);
@@ -174,6 +233,13 @@ void MainWindow::CreateControls() {
     stop_ = CreateControl(frame, WC_BUTTONW, idBtStop, WS_TABSTOP | BS_PUSHBUTTON);
     SetText(stop_, captions_.Text(CaptionId::btStop));
     ApplyFonts();
+    // The arrow keys move within these groups; Tab goes through the controls in the order they
+    // were created, which is their order on the page.
+    StartGroups({pageButtons_[0], GetDlgItem(frame, idBtGo), GetDlgItem(frame, idCkClassesRoot),
+                 GetDlgItem(frame, idBtBackup), GetDlgItem(frame, idBtSelect),
+                 GetDlgItem(frame, idFilterEdit), GetDlgItem(frame, idResultList),
+                 GetDlgItem(frame, idBtRestore), GetDlgItem(frame, idBackupList),
+                 GetDlgItem(frame, idBackupTree), language_, stop_});
 }
 
 void MainWindow::ApplyFonts() {
@@ -185,6 +251,7 @@ void MainWindow::ApplyFonts() {
     }
     registryPage_.ApplyFonts();
     backupsPage_.ApplyFonts();
+    searchPage_.ApplyFonts();
 }
 
 void MainWindow::Layout() {
@@ -194,7 +261,7 @@ void MainWindow::Layout() {
     GetClientRect(Handle(), &client);
     const int width = client.right;
     const int height = client.bottom;
-    const int barWidth = dpi(kBarWidth);
+    const int barWidth = compact_ ? 0 : dpi(kBarWidth);
     const int stripHeight = dpi(kStripHeight);
     const int margin = dpi(14);
     const int contentLeft = barWidth + margin;
@@ -211,6 +278,7 @@ void MainWindow::Layout() {
     const RECT page{contentLeft, dpi(48), contentRight, height - stripHeight - dpi(10)};
     registryPage_.Layout(page);
     backupsPage_.Layout(page);
+    searchPage_.Layout(page);
     for (HWND text : {privacyText_, applicationsText_, toolsText_, aboutText_}) {
         MoveControl(text, page.left, page.top + dpi(4), contentWidth,
                     std::max(0, static_cast<int>(page.bottom - page.top) - dpi(40)));
@@ -261,7 +329,7 @@ void MainWindow::Paint() {
     const Dpi dpi = resources_.dpi;
     RECT client{};
     GetClientRect(Handle(), &client);
-    const int barWidth = dpi(kBarWidth);
+    const int barWidth = compact_ ? 0 : dpi(kBarWidth);
     const int stripTop = client.bottom - dpi(kStripHeight);
 
     RECT bar{0, 0, barWidth, client.bottom};
@@ -274,6 +342,10 @@ void MainWindow::Paint() {
     RECT line{barWidth, stripTop, client.right, stripTop + 1};
     FillRect(dc, &line, static_cast<HBRUSH>(separator.get()));
 
+    if (compact_) {
+        EndPaint(Handle(), &paint);
+        return;
+    }
     HGDIOBJ oldFont = SelectObject(dc, resources_.Logo());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
@@ -317,8 +389,11 @@ void MainWindow::DrawPageButton(const DRAWITEMSTRUCT& item) {
     textRect.left += resources_.dpi(13);
     textRect.right -= resources_.dpi(4);
     const std::wstring caption = Wide(captions_.Text(found->caption));
+    // A caption's "&" marks its mnemonic (Alt and the letter press the button), underlined
+    // once the keyboard is in use.
     DrawTextW(item.hDC, caption.c_str(), -1, &textRect,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS |
+                  ((item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0));
     SelectObject(item.hDC, oldFont);
     if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
         RECT focus = rect;
@@ -342,6 +417,10 @@ LRESULT MainWindow::ColourStatic(HDC dc, HWND control) {
 void MainWindow::ShowPanels() {
     registryPage_.Show(panel_ == Panel::RegistryCleaner);
     backupsPage_.Show(panel_ == Panel::Backups);
+    searchPage_.Show(panel_ == Panel::Search);
+    registryPage_.PlaceListBelow(panel_ == Panel::Search
+                                     ? std::optional<int>(SearchPageView::kListTop)
+                                     : std::nullopt);
     SetVisible(privacyText_, panel_ == Panel::Privacy);
     SetVisible(applicationsText_, panel_ == Panel::Applications);
     SetVisible(toolsText_, panel_ == Panel::Tools);
@@ -394,11 +473,13 @@ void MainWindow::RenderAll() {
         SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position / divisor), 0);
     }
     SetVisible(progress_, progressVisible);
-    SetVisible(stop_, window.stopButtonVisible && panel_ == Panel::RegistryCleaner);
+    SetVisible(stop_, window.stopButtonVisible &&
+                          (panel_ == Panel::RegistryCleaner || panel_ == Panel::Search));
     LayoutStrip();
 
     registryPage_.Render();
     backupsPage_.Render();
+    searchPage_.Render();
 }
 
 void MainWindow::RunLong(const std::function<void()>& command) {
@@ -429,10 +510,13 @@ void MainWindow::Navigate(Panel panel) {
     model_.results.ResetView();
     registryPage_.RefillList();
     model_.window.page = PageOf(panel);
-    if (found != kPageButtons.end()) model_.window.pageTitle = captions_.Text(found->caption);
+    if (found != kPageButtons.end()) {
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(found->caption));
+    }
     panel_ = panel;
     ShowPanels();
     RenderAll();
+    FocusFirstControlOfPage();
 }
 
 void MainWindow::OpenBackups() {
@@ -444,6 +528,38 @@ void MainWindow::OpenBackups() {
     backupsPage_.Open();
     ShowPanels();
     RenderAll();
+    FocusFirstControlOfPage();
+}
+
+void MainWindow::OpenSearch() {
+    if (model_.window.busy || (model_.backups && model_.backups->Loading())) return;
+    searchPage_.Open();
+    registryPage_.RefillList();
+    panel_ = Panel::Search;
+    ShowPanels();
+    RenderAll();
+    FocusFirstControlOfPage();
+}
+
+void MainWindow::FocusFirstControlOfPage() {
+    // Tab order is the order of creation, the left bar first: the first control after it that
+    // takes the keyboard is the page's first. A page without one leaves the focus on its page
+    // button, unless the focus sits on a control the page change hid.
+    if (HWND first = FirstTabStop(Handle(), [&](HWND control) {
+            return std::find(pageButtons_.begin(), pageButtons_.end(), control) !=
+                   pageButtons_.end();
+        })) {
+        SetFocus(first);
+        return;
+    }
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(Handle(), focus) && IsWindowVisible(focus)) return;
+    for (std::size_t index = 0; index < kPageButtons.size(); ++index) {
+        if (kPageButtons[index].page == model_.window.page && IsWindowVisible(pageButtons_[index])) {
+            SetFocus(pageButtons_[index]);
+            return;
+        }
+    }
 }
 
 bool MainWindow::HandleShortcut(const MSG& message) {
@@ -481,6 +597,8 @@ bool MainWindow::HandleShortcut(const MSG& message) {
 
 void MainWindow::DispatchOne(MSG& message) {
     if (HandleShortcut(message)) return;
+    // Dialog navigation would send Enter to the window as IDOK; a focused button takes it.
+    if (Handle() != nullptr && ClickFocusedButtonOnEnter(Handle(), message)) return;
     if (Handle() != nullptr && (message.hwnd == Handle() || IsChild(Handle(), message.hwnd)) &&
         IsDialogMessageW(Handle(), &message)) {
         return;
@@ -571,19 +689,28 @@ void MainWindow::ApplyCaptions() {
     SetText(stop_, captions_.Text(CaptionId::btStop));
     SetText(privacyText_, captions_.Text(CaptionId::privacyPlaceholder));
     SetText(applicationsText_, captions_.Text(CaptionId::applicationsPlaceholder));
-    SetText(toolsText_, captions_.Text(CaptionId::toolsPlaceholder));
+    SetText(toolsText_, ToolsText());
     SetText(aboutText_, AboutText());
     SetText(language_, captions_.Text(CaptionId::btLanguage));
     // The title of the page on show follows its button.
     if (panel_ == Panel::Backups) {
-        model_.window.pageTitle = captions_.Text(CaptionId::btBackup);
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::btBackup));
+    } else if (panel_ == Panel::Search) {
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::btFind));
+    } else if (startView_ == StartView::ProcessList) {
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::btTasks));
+    } else if (startView_ == StartView::Monitor) {
+        model_.window.pageTitle = WithoutMnemonic(captions_.Text(CaptionId::mnFileProc));
     } else {
         for (const PageButton& button : kPageButtons) {
-            if (button.panel == panel_) model_.window.pageTitle = captions_.Text(button.caption);
+            if (button.panel == panel_) {
+                model_.window.pageTitle = WithoutMnemonic(captions_.Text(button.caption));
+            }
         }
     }
     registryPage_.ApplyCaptions();
     backupsPage_.ApplyCaptions();
+    searchPage_.ApplyCaptions();
     RenderAll();
 }
 
@@ -595,9 +722,7 @@ void MainWindow::ShowLanguageMenu() {
     LanguageMenu menu(languageChoices_, model_.shell.Settings().currentLanguage, resources_);
     RECT button{};
     GetWindowRect(language_, &button);
-    openLanguageMenu_ = &menu;
     const std::optional<std::size_t> chosen = menu.Run(Handle(), POINT{button.left, button.bottom});
-    openLanguageMenu_ = nullptr;
     if (chosen) MnuChangeLang(LanguageMenuCaption(languageChoices_[*chosen]));
 }
 
@@ -615,10 +740,25 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_SIZE: Layout(); return 0;
+        case WM_ACTIVATE:
+            // The control that had the keyboard gets it back when the window is active again.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(Handle(), focus)) lastFocus_ = focus;
+            }
+            return Window::HandleMessage(message, wParam, lParam);
+        case WM_SETFOCUS:
+            if (lastFocus_ != nullptr && IsChild(Handle(), lastFocus_) &&
+                IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+                SetFocus(lastFocus_);
+            } else {
+                FocusFirstControlOfPage();
+            }
+            return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const Dpi dpi = resources_.dpi;
-            info->ptMinTrackSize.x = dpi(kMinimumWidth);
+            info->ptMinTrackSize.x = dpi(compact_ ? kCompactWidth : kMinimumWidth);
             info->ptMinTrackSize.y = dpi(kMinimumHeight);
             return 0;
         }
@@ -633,7 +773,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item.CtlType == ODT_MENU) {
-                return openLanguageMenu_ != nullptr && openLanguageMenu_->OnDrawItem(item);
+                return MenuPainter::OnDrawItem(item) ? TRUE : FALSE;
             }
             if (item.CtlType == ODT_BUTTON) {
                 DrawPageButton(item);
@@ -644,7 +784,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MEASUREITEM: {
             auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
             if (item.CtlType == ODT_MENU) {
-                return openLanguageMenu_ != nullptr && openLanguageMenu_->OnMeasureItem(item);
+                return MenuPainter::OnMeasureItem(item) ? TRUE : FALSE;
             }
             return registryPage_.OnMeasureItem(item) ? TRUE : FALSE;
         }
@@ -658,7 +798,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             if (id == idBtStop) {
-                registryPage_.StopScan();
+                if (panel_ == Panel::Search) {
+                    searchPage_.StopSearch();
+                } else {
+                    registryPage_.StopScan();
+                }
+                return 0;
+            }
+            if (id == idBtFind) {
+                OpenSearch();
                 return 0;
             }
             if (id == idBtBackup) {
@@ -669,7 +817,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ShowLanguageMenu();
                 return 0;
             }
-            if (registryPage_.OnCommand(id, code) || backupsPage_.OnCommand(id, code)) return 0;
+            if (registryPage_.OnCommand(id, code) || backupsPage_.OnCommand(id, code) ||
+                searchPage_.OnCommand(id, code) || favoritesView_.OnCommand(id, code)) {
+                return 0;
+            }
             return 0;
         }
         case WM_NOTIFY: {
@@ -679,6 +830,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return DefWindowProcW(Handle(), message, wParam, lParam);
         }
+        case WM_MENUCHAR:
+            if ((HIWORD(wParam) & MF_SYSMENU) == 0) {
+                if (const LRESULT chosen = MenuPainter::OnMenuChar(
+                        static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam))) {
+                    return chosen;
+                }
+            }
+            return DefWindowProcW(Handle(), message, wParam, lParam);
         case WM_CONTEXTMENU: {
             const POINT screen{static_cast<short>(LOWORD(lParam)),
                                static_cast<short>(HIWORD(lParam))};

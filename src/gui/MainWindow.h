@@ -10,19 +10,22 @@
 
 #include "gui/BackupsPageView.h"
 #include "gui/Captions.h"
+#include "gui/FavoritesView.h"
 #include "gui/GuiResources.h"
 #include "gui/LanguageFile.h"
 #include "gui/LanguageMenu.h"
 #include "gui/MainWindowModel.h"
 #include "gui/RegistryPageView.h"
+#include "gui/SearchPageView.h"
 #include "gui/ViewHost.h"
 #include "gui/Win32Prompts.h"
 #include "gui/Window.h"
 
 namespace kestrover::gui {
 
-// The panel the window shows; the registry page has two, the cleaner and the backups.
-enum class Panel { About, Privacy, Applications, Tools, RegistryCleaner, Backups };
+// The panel the window shows; the registry page has three, the cleaner, the backups and the
+// search.
+enum class Panel { About, Privacy, Applications, Tools, RegistryCleaner, Backups, Search };
 
 enum class QuitOnClose { No, Yes };
 
@@ -48,6 +51,15 @@ public:
     const CaptionTable& Captions() const override { return captions_; }
     Panel ShownPanel() const { return panel_; }
     RegistryPageView& RegistryPage() { return registryPage_; }
+
+    // The compact layout of the process list and the monitor: the pages lie over the left bar,
+    // whose page buttons go, and the window is 550 pixels wide (at 96 DPI). It stays for the
+    // rest of the run; the views that need it call it once they are shown.
+    void EnterCompactLayout();
+    bool CompactLayout() const { return compact_; }
+    // The view a command-line switch asks for ("/p", "/m", ...), opened once the window is
+    // shown; the screenshot tour opens it too.
+    void OpenStartView(const StartRequest& request);
     BackupsPageView& BackupsPage() { return backupsPage_; }
 
 private:
@@ -68,6 +80,8 @@ private:
     void ShowPanels();
     void Navigate(Panel panel);
     void OpenBackups();
+    // btRechClick: the search page, from the registry page's search button.
+    void OpenSearch();
     bool HandleShortcut(const MSG& message);
     void DrawPageButton(const DRAWITEMSTRUCT& item);
     LRESULT ColourStatic(HDC dc, HWND control);
@@ -79,6 +93,9 @@ private:
     // MnuLangPopup and MnuChangeLang: the language menu under the language button.
     void ShowLanguageMenu();
     std::string AboutText() const;
+    std::string ToolsText() const;
+    // After a page change the page's first control takes the keyboard.
+    void FocusFirstControlOfPage();
     void MnuChangeLang(const std::string& caption);
 
     Win32Prompts ownPrompts_;
@@ -87,6 +104,8 @@ private:
     GuiResources resources_;
     RegistryPageView registryPage_;
     BackupsPageView backupsPage_;
+    SearchPageView searchPage_;
+    FavoritesView favoritesView_;
     QuitOnClose quit_;
     Panel panel_ = Panel::About;
 
@@ -118,7 +137,10 @@ private:
     std::int64_t shownProgressPosition_ = -1;
 
     std::vector<LanguageChoice> languageChoices_;  // the language menu's items, in order
-    LanguageMenu* openLanguageMenu_ = nullptr;     // while the menu is open
+
+    bool compact_ = false;
+    StartView startView_ = StartView::None;
+    HWND lastFocus_ = nullptr;  // the control that had the keyboard when the window went inactive
 
     int longCommands_ = 0;
     bool closePending_ = false;

@@ -29,6 +29,14 @@ void MainWindowModel::FormCreate(const ShellStartOptions& options) {
     };
     exclusions = std::make_unique<ExclusionFile>(platform.fileSystem, shell.DataFolder(),
                                                  platform.environment.AnsiCodePage());
+    search = std::make_unique<RegistrySearchCommand>(platform, registry, window, results,
+                                                     searchPage, shell.SearchHistoryList(),
+                                                     shell.HistoryFile());
+    search->pumpMessages = [this] { prompts.PumpEvents(); };
+    favorites = std::make_unique<FavoritesCommands>(shell.Favorites(), results, prompts);
+    favorites->openInRegistryEditor = [this](std::string_view rootName, std::string_view keyPath) {
+        (void)OpenInRegistryEditor(registry, platform.shell, rootName, keyPath);
+    };
 }
 
 }  // namespace kestrover::gui

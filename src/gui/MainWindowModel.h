@@ -8,10 +8,12 @@
 #include "app/ApplicationShell.h"
 #include "app/BackupsPage.h"
 #include "app/DeleteCommands.h"
+#include "app/FavoritesCommands.h"
 #include "app/ListColumnSort.h"
 #include "app/MainWindowState.h"
 #include "app/Prompts.h"
 #include "app/RegistryScanCommand.h"
+#include "app/RegistrySearchCommand.h"
 #include "app/ScanOptions.h"
 #include "platform/ports/Platform.h"
 #include "registry/RegistryProvider.h"
@@ -65,6 +67,10 @@ public:
     std::unique_ptr<DeleteCommands> deletes;
     std::unique_ptr<BackupsPage> backups;
     std::unique_ptr<ExclusionFile> exclusions;
+    // The search page's boxes, its "Search !" and the favorites menu's commands.
+    SearchPage searchPage;
+    std::unique_ptr<RegistrySearchCommand> search;
+    std::unique_ptr<FavoritesCommands> favorites;
 };
 
 }  // namespace kestrover::gui

@@ -7,8 +7,13 @@
 #include <vector>
 
 #include "app/ExclusionCommands.h"
+#include "app/OpenInExplorerCommand.h"
+#include "app/SoftwareInventoryCommand.h"
 #include "app/TakeOwnershipCommand.h"
 #include "gui/ControlIds.h"
+#include "gui/RedrawSuspension.h"
+#include "gui/ExclusionDialogView.h"
+#include "gui/MenuPainter.h"
 #include "gui/ResultRowPainter.h"
 #include "repair/RegistryEditor.h"
 
@@ -18,6 +23,16 @@ namespace {
 
 // A list box keeps each item's height in a byte.
 constexpr int kMaximumItemHeight = 255;
+
+// The pictures of the list's menus.
+const std::vector<MenuItemIcon> kResultMenuIcons = {
+    {idMnOpen, MenuIcon::Of(Glyph::RegistryKey)},
+    {idMnExport, MenuIcon::Of(Glyph::MenuExport)},
+    {idMnExclude, MenuIcon::Of(Glyph::MenuExclude)},
+    {idMnTakeOwnership, MenuIcon::Of(Glyph::MenuOwnership)},
+    {idMnDelete, MenuIcon::Of(Glyph::MenuDelete)},
+    {idMnAddToFavorites, MenuIcon::Of(Glyph::MenuFavorite)},
+};
 
 }  // namespace
 
@@ -36,6 +51,11 @@ void RegistryPageView::Create(HWND parent) {
     activeX_ = button(idCkActiveX, CaptionId::ckActiveX, BS_AUTOCHECKBOX);
     backup_ = button(idCkBackup, CaptionId::ckBackup, BS_AUTOCHECKBOX);
     backupsButton_ = button(idBtBackup, CaptionId::btBackup);
+    exclude_ = button(idBtExclude, CaptionId::btExclude);
+    applicationSettings_ = button(idBtApplicationSettings, CaptionId::mnApplSettings);
+    find_ = button(idBtFind, CaptionId::btFind);
+    favorites_ = button(idBtFavorites, CaptionId::btFavorites);
+    shortcuts_ = {find_, backupsButton_, exclude_, applicationSettings_, favorites_};
     introduction_ = CreateControl(parent, WC_STATICW, idRegistryIntroduction, SS_LEFT);
     SetText(introduction_, captions.Text(CaptionId::registryIntroduction));
 
@@ -63,6 +83,10 @@ void RegistryPageView::ApplyCaptions() {
     SetText(activeX_, captions.Text(CaptionId::ckActiveX));
     SetText(backup_, captions.Text(CaptionId::ckBackup));
     SetText(backupsButton_, captions.Text(CaptionId::btBackup));
+    SetText(exclude_, captions.Text(CaptionId::btExclude));
+    SetText(applicationSettings_, captions.Text(CaptionId::mnApplSettings));
+    SetText(find_, captions.Text(CaptionId::btFind));
+    SetText(favorites_, captions.Text(CaptionId::btFavorites));
     SetText(introduction_, captions.Text(CaptionId::registryIntroduction));
     SetText(select_, captions.Text(CaptionId::btSelect));
     SetText(invert_, captions.Text(CaptionId::btInvertSel));
@@ -80,6 +104,7 @@ void RegistryPageView::ApplyFonts() {
                          filterLabel_, filter_, list_}) {
         SetFont(control, resources.Normal());
     }
+    for (HWND control : shortcuts_) SetFont(control, resources.Normal());
     SetFont(go_, resources.Go());
 }
 
@@ -100,15 +125,15 @@ void RegistryPageView::Layout(const RECT& area) {
                                      captionWidth(localMachine_)});
     const int secondWidth =
         std::max({captionWidth(users_), captionWidth(activeX_), captionWidth(backup_)});
-    const int backupsWidth = std::max(dpi(84), captionWidth(backupsButton_));
+    std::vector<int> captionWidths;
+    for (HWND shortcut : shortcuts_) captionWidths.push_back(captionWidth(shortcut));
     SelectObject(dc, oldFont);
     ReleaseDC(go_, dc);
 
     MoveControl(go_, left, top, dpi(96), dpi(58));
-    MoveControl(backupsButton_, right - backupsWidth, top, backupsWidth, dpi(26));
     const int firstColumn = left + dpi(108);
     const int secondColumn = firstColumn + firstWidth + dpi(12);
-    const int secondRoom = std::max(0, right - backupsWidth - dpi(8) - secondColumn);
+    const int secondRoom = std::max(0, right - secondColumn);
     const int boxHeight = dpi(19);
     MoveControl(classesRoot_, firstColumn, top, firstWidth, boxHeight);
     MoveControl(currentUser_, firstColumn, top + dpi(20), firstWidth, boxHeight);
@@ -119,7 +144,30 @@ void RegistryPageView::Layout(const RECT& area) {
     MoveControl(backup_, secondColumn, top + dpi(40),
                 std::min(secondWidth, std::max(0, right - secondColumn)), boxHeight);
 
-    const int toolbarTop = top + dpi(68);
+    // The shortcut row: buttons of one least width, or, where the row would not fit, each as
+    // wide as its caption, and narrower still alike when even that does not fit.
+    const int shortcutTop = top + dpi(66);
+    const int shortcutGap = dpi(6);
+    const int shortcutRoom =
+        std::max(0, right - left - shortcutGap * (static_cast<int>(shortcuts_.size()) - 1));
+    std::vector<int> shortcutWidths;
+    for (int width : captionWidths) shortcutWidths.push_back(std::max(dpi(84), width));
+    auto sum = [](const std::vector<int>& widths) {
+        int total = 0;
+        for (int width : widths) total += width;
+        return total;
+    };
+    if (sum(shortcutWidths) > shortcutRoom) shortcutWidths = captionWidths;
+    if (const int total = sum(shortcutWidths); total > shortcutRoom && total > 0) {
+        for (int& width : shortcutWidths) width = MulDiv(width, shortcutRoom, total);
+    }
+    int shortcutLeft = left;
+    for (std::size_t index = 0; index < shortcuts_.size(); ++index) {
+        MoveControl(shortcuts_[index], shortcutLeft, shortcutTop, shortcutWidths[index], dpi(25));
+        shortcutLeft += shortcutWidths[index] + shortcutGap;
+    }
+
+    const int toolbarTop = listTop_ ? top + dpi(*listTop_) : shortcutTop + dpi(25) + dpi(10);
     const int buttonHeight = dpi(25);
     MoveControl(select_, left, toolbarTop, dpi(72), buttonHeight);
     MoveControl(selectAll_, left + dpi(76), toolbarTop, dpi(116), buttonHeight);
@@ -136,9 +184,10 @@ void RegistryPageView::Layout(const RECT& area) {
 void RegistryPageView::Show(bool visible) {
     visible_ = visible;
     for (HWND control : {go_, classesRoot_, currentUser_, localMachine_, users_, activeX_,
-                         backup_, backupsButton_}) {
+                         backup_}) {
         SetVisible(control, visible);
     }
+    for (HWND control : shortcuts_) SetVisible(control, visible);
     Render();
 }
 
@@ -153,7 +202,7 @@ void RegistryPageView::Render() {
     SetChecked(activeX_, model.scanOptions.Checked(ScanBox::clActive));
     if (model.deletes) SetChecked(backup_, model.deletes->ckBack);
     SetEnabled(go_, !busy);
-    SetEnabled(backupsButton_, !busy);
+    for (HWND control : shortcuts_) SetEnabled(control, !busy);
     SetEnabled(select_, !busy);
     SetEnabled(selectAll_, !busy);
     SetEnabled(invert_, !busy);
@@ -161,7 +210,7 @@ void RegistryPageView::Render() {
     SetText(selectAll_,
             model.results.SelectAllCaption(host_.Captions().Text(CaptionId::btSelectAll)));
 
-    const bool listShown = visible_ && window.resultListVisible;
+    const bool listShown = (visible_ || listTop_.has_value()) && window.resultListVisible;
     for (HWND control : {select_, selectAll_, invert_, filterLabel_, filter_, list_}) {
         SetVisible(control, listShown);
     }
@@ -170,7 +219,7 @@ void RegistryPageView::Render() {
 
 void RegistryPageView::RefillList() {
     MainWindowModel& model = host_.Model();
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    const RedrawSuspension suspended(list_);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     stringValues_.clear();
     horizontalExtent_ = 0;
@@ -194,23 +243,19 @@ void RegistryPageView::AppendNewRows() {
         }
         // A deletion takes rows away one by one; refilling the whole list at every look would
         // slow it down, so the list only drops its surplus items until the command ends.
-        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+        const RedrawSuspension suspended(list_);
         if (rows == 0) SendMessageW(list_, LB_RESETCONTENT, 0, 0);
         for (std::size_t item = rows == 0 ? 0 : shown; item > rows; --item) {
             SendMessageW(list_, LB_DELETESTRING, item - 1, 0);
         }
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list_, nullptr, FALSE);
         return;
     }
     if (rows == shown) return;
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    const RedrawSuspension suspended(list_);
     for (std::size_t row = shown; row < rows; ++row) {
         SendMessageW(list_, LB_ADDSTRING, 0, static_cast<LPARAM>(row));
     }
     UpdateHorizontalExtent(shown);
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, FALSE);
 }
 
 void RegistryPageView::UpdateHorizontalExtent(std::size_t fromRow) {
@@ -251,14 +296,12 @@ void RegistryPageView::PushSelectionToList() {
     const ResultList& results = host_.Model().results;
     // Selecting scrolls the list to each selected row; the user's place is kept instead.
     const LRESULT top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    const RedrawSuspension suspended(list_);
     SendMessageW(list_, LB_SETSEL, FALSE, -1);
     for (std::size_t row = 0; row < results.RowCount(); ++row) {
         if (results.IsSelected(row)) SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(row));
     }
     SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(std::max<LRESULT>(0, top)), 0);
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, FALSE);
 }
 
 void RegistryPageView::GoClean() {
@@ -272,6 +315,30 @@ void RegistryPageView::GoClean() {
     host_.RunLong([&] { model.scan->GoClean(model.scanOptions, showEachKey); });
     RefillList();
     host_.RenderAll();
+}
+
+void RegistryPageView::ShowApplicationSettings() {
+    MainWindowModel& model = host_.Model();
+    if (model.window.busy) return;
+    // The vendor keys are listed whole; an old filter text would hide some of them.
+    ignoreFilterChange_ = true;
+    SetText(filter_, "");
+    ignoreFilterChange_ = false;
+    host_.RunLong([&] { mnApplSettingsClick(model.registry, model.window, model.results); });
+    RefillList();
+    host_.RenderAll();
+}
+
+void RegistryPageView::PlaceListBelow(std::optional<int> listTop) {
+    listTop_ = listTop;
+    Layout(area_);
+    Render();
+}
+
+void RegistryPageView::ClearFilter() {
+    ignoreFilterChange_ = true;
+    SetText(filter_, "");
+    ignoreFilterChange_ = false;
 }
 
 void RegistryPageView::StopScan() {
@@ -407,6 +474,10 @@ bool RegistryPageView::OnCommand(int id, int code) {
         }
         case idBtSelectAll: SelectAll(); return true;
         case idBtInvertSel: InvertSelection(); return true;
+        case idBtExclude:
+            if (!model.window.busy) RunExclusionDialog(host_);
+            return true;
+        case idBtApplicationSettings: ShowApplicationSettings(); return true;
         case idFilterEdit:
             if (code == EN_CHANGE && !ignoreFilterChange_) ApplyFilter();
             return true;
@@ -427,12 +498,14 @@ bool RegistryPageView::OnCommand(int id, int code) {
         case idMnExport:
         case idMnExclude:
         case idMnTakeOwnership:
+        case idMnOpenInExplorer:
         case idMnDelete: RunMenuCommand(id); return true;
         default: return false;
     }
 }
 
 void RegistryPageView::ShowMenu(HMENU menu, POINT screen) {
+    MenuPainter::Adopt(menu, kResultMenuIcons);
     const int chosen = static_cast<int>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                        screen.x, screen.y, 0, host_.Frame(), nullptr));
@@ -481,6 +554,15 @@ void RegistryPageView::RunMenuCommand(int id) {
             return;
         }
         case idMnDelete: DeleteSelected(); return;
+        case idMnOpenInExplorer:
+            // Failures are not shown: Explorer opens, or nothing happens.
+            (void)OpeninexplorerClick(model.results, FocusedRow(), model.shell.Variables(),
+                                      model.platform.shell);
+            return;
+        case idMnAddToFavorites:
+            // The favorites' view runs it; the window hands the item on.
+            SendMessageW(host_.Frame(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+            return;
         default: return;
     }
 }
@@ -511,7 +593,9 @@ bool RegistryPageView::OnContextMenu(HWND control, POINT screen) {
                     static_cast<UINT_PTR>(id), Wide(captions.Text(caption)).c_str());
     };
     item(idMnOpen, CaptionId::mnopen, state.openInRegedit);
+    item(idMnOpenInExplorer, CaptionId::mnOpenInExplorer, state.openInExplorer);
     item(idMnExport, CaptionId::mnexport, state.exportSelected);
+    item(idMnAddToFavorites, CaptionId::mnaddfav, state.addToFavorites);
     item(idMnExclude, CaptionId::mnExclude, state.addToExclusionList);
     item(idMnTakeOwnership, CaptionId::mnutakeownership, state.takeOwnership);
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);

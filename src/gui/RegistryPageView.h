@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "gui/ViewHost.h"
 
@@ -21,6 +22,12 @@ public:
     void ApplyCaptions();
     void Layout(const RECT& area);
     void Show(bool visible);
+    // The search page shows the list, with its toolbar, below its own options: listTop is how
+    // far below the page's top the toolbar starts (96-DPI pixels); nothing puts it back in its
+    // place on this page.
+    void PlaceListBelow(std::optional<int> listTop);
+    // Empties the filter box without filtering: a new list is shown whole.
+    void ClearFilter();
     // Check boxes, enabled buttons, captions and the list's visibility from the models.
     void Render();
 
@@ -51,6 +58,8 @@ private:
     void RunMenuCommand(int id);
     void ApplyFilter();
     void OpenFocusedInRegistryEditor();
+    // mnApplSettings: the software-key inventory in the result list.
+    void ShowApplicationSettings();
     std::optional<std::size_t> FocusedRow() const;
     bool ValueIsString(std::size_t row);
     void UpdateHorizontalExtent(std::size_t fromRow);
@@ -64,6 +73,14 @@ private:
     HWND activeX_ = nullptr;
     HWND backup_ = nullptr;
     HWND backupsButton_ = nullptr;
+    HWND exclude_ = nullptr;              // btExclude: the exclusion dialog
+    HWND applicationSettings_ = nullptr;  // mnApplSettings: the software keys in the list
+    HWND find_ = nullptr;                 // btFind: the search page
+    HWND favorites_ = nullptr;            // btFavorites: the favorites menu
+    std::optional<int> listTop_;          // the list's place on the search page
+    // The shortcut row under "GO !": the page's other commands, laid out left to right in
+    // this order, each as wide as its caption.
+    std::vector<HWND> shortcuts_;
     HWND introduction_ = nullptr;
     HWND select_ = nullptr;
     HWND selectAll_ = nullptr;

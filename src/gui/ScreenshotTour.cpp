@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "gui/ControlIds.h"
 #include "gui/WindowCapture.h"
@@ -15,7 +16,7 @@ class Tour;
 Tour* runningTour = nullptr;
 
 // What the watcher does with the dialog or menu it pictured.
-enum class Answer { Ok, CloseMenu, SecondMenuItem };
+enum class Answer { Ok, CloseMenu, SecondMenuItem, FirstMenuItem, FillExclusions, HighlightAndClose };
 
 struct PendingShot {
     std::string name;
@@ -86,6 +87,68 @@ public:
         Type(idFilterEdit, "kvtest");
         Shot("17-registry-second-language.png");
 
+        // Back to the first language of the menu; two scan rows go to the exclusion list, the
+        // dialog shows them with a few keys typed in, then the application settings list and
+        // its menu.
+        Click(idBtAbout);
+        pending_ = {{"", Answer::FirstMenuItem}};
+        StartWatching();
+        SendMessageW(Control(idBtLanguage), BM_CLICK, 0, 0);
+        StopWatching();
+        Click(idBtRegistry);
+        Click(idBtGo);
+        Type(idFilterEdit, "kvtest");
+        SelectResultRows({0, 1});
+        Menu(idMnExclude);
+        pending_ = {{"18-exclusion-dialog.png", Answer::FillExclusions}};
+        StartWatching();
+        SendMessageW(Control(idBtExclude), BM_CLICK, 0, 0);
+        StopWatching();
+        Click(idBtApplicationSettings);
+        ScrollListToTop();
+        SelectResultRows({1});
+        Shot("19-applications-settings.png");
+        pending_ = {{"20-applications-settings-menu.png", Answer::HighlightAndClose}};
+        StartWatching();
+        {
+            HWND list = Control(idResultList);
+            RECT rect{};
+            SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rect));
+            POINT corner{rect.left + 160, rect.top + 20};
+            ClientToScreen(list, &corner);
+            SendMessageW(window_.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                         MAKELPARAM(corner.x, corner.y));
+        }
+        StopWatching();
+
+        // The favorites rebuilt (the confirmation answered with OK) and their menu; the search
+        // page after a search, and a hit of it in the favorites dialog, closed unchanged.
+        Click(idBtRegistry);
+        pending_ = {{"30-confirm-rebuild-favorites.png"}};
+        StartWatching();
+        Menu(idMnRebuildFavorites);
+        StopWatching();
+        pending_ = {{"31-favorites-menu.png", Answer::HighlightAndClose}};
+        StartWatching();
+        SendMessageW(Control(idBtFavorites), BM_CLICK, 0, 0);
+        StopWatching();
+        Click(idBtFind);
+        TypeKeys(idFindT, L"kvtest");
+        Click(idBtSearch);
+        ScrollListToTop();
+        SelectResultRows({1});
+        Shot("32-search.png");
+        pending_ = {{"33-favorites-dialog.png"}};
+        StartWatching();
+        Menu(idMnAddToFavorites);
+        StopWatching();
+
+        // Keep this step the last one: the compact layout the "/p" switch opens the window in
+        // stays for the rest of the run.
+        window_.OpenStartView(StartRequest{StartView::ProcessList});
+        Settle(300);
+        Shot("90-compact-layout.png");
+
         runningTour = nullptr;
         SendMessageW(window_.Handle(), WM_CLOSE, 0, 0);
         Settle(200);
@@ -98,6 +161,7 @@ public:
         HWND dialog = FindThreadWindow(L"#32770");
         if (dialog != nullptr) {
             RECT area{};
+            if (pending_.front().answer == Answer::FillExclusions) FillExclusionDialog(dialog);
             GetWindowRect(dialog, &area);
             Save(area, pending_.front().name);
             pending_.pop_front();
@@ -105,22 +169,37 @@ public:
             return;
         }
         HWND menu = FindThreadWindow(L"#32768");
+        if (menu != nullptr && pending_.front().answer == Answer::HighlightAndClose &&
+            !menuHighlighted_) {
+            // An item under the keyboard first, so that the picture shows it highlighted; the
+            // next tick takes the picture.
+            for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN}) {
+                PostMessageW(menu, WM_KEYDOWN, key, 0);
+                PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
+            }
+            menuHighlighted_ = true;
+            return;
+        }
         if (menu != nullptr) {
+            menuHighlighted_ = false;
             RECT frame{};
             RECT popup{};
             GetWindowRect(window_.Handle(), &frame);
             GetWindowRect(menu, &popup);
             RECT area{};
             UnionRect(&area, &frame, &popup);
-            Save(area, pending_.front().name);
+            if (!pending_.front().name.empty()) Save(area, pending_.front().name);
             const Answer answer = pending_.front().answer;
             pending_.pop_front();
-            if (answer != Answer::SecondMenuItem) {
+            if (answer != Answer::SecondMenuItem && answer != Answer::FirstMenuItem) {
                 EndMenu();
                 return;
             }
-            // As a user picks it: down to the second item, then Enter.
-            for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+            // As a user picks it: down to the item, then Enter.
+            const std::vector<WPARAM> keys = answer == Answer::FirstMenuItem
+                                                 ? std::vector<WPARAM>{VK_DOWN, VK_RETURN}
+                                                 : std::vector<WPARAM>{VK_DOWN, VK_DOWN, VK_RETURN};
+            for (WPARAM key : keys) {
                 PostMessageW(menu, WM_KEYDOWN, key, 0);
                 PostMessageW(menu, WM_KEYUP, key, 0xC0000000);
             }
@@ -191,6 +270,42 @@ private:
         Settle(300);
     }
 
+    // Selects rows of the result list as clicks do.
+    void SelectResultRows(std::initializer_list<int> rows) {
+        HWND list = Control(idResultList);
+        SendMessageW(list, LB_SETSEL, FALSE, -1);
+        for (int row : rows) SendMessageW(list, LB_SETSEL, TRUE, row);
+        SendMessageW(window_.Handle(), WM_COMMAND, MAKEWPARAM(idResultList, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        Settle(200);
+    }
+
+    // The exclusion dialog with a few keys typed in and added, as a user does.
+    static void FillExclusionDialog(HWND dialog) {
+        const struct {
+            int root;
+            const wchar_t* key;
+        } keys[] = {{1, L"Software\\Contoso\\Updater"},
+                    {2, L"Software\\Fabrikam\\Cache"},
+                    {0, L".kvold"}};
+        for (const auto& key : keys) {
+            SendDlgItemMessageW(dialog, idExclusionRoot, CB_SETCURSEL, static_cast<WPARAM>(key.root), 0);
+            SetDlgItemTextW(dialog, idExclusionKey, key.key);
+            SendDlgItemMessageW(dialog, idBtExclusionAdd, BM_CLICK, 0, 0);
+        }
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+
+    // Typed as a user types: character by character into the control, or into the edit box
+    // of a combo box.
+    void TypeKeys(int id, const std::wstring& text) {
+        HWND edit = FindWindowExW(Control(id), nullptr, L"Edit", nullptr);
+        if (edit == nullptr) edit = Control(id);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        for (wchar_t character : text) SendMessageW(edit, WM_CHAR, character, 1);
+        Settle(300);
+    }
+
     void ScrollListToTop() {
         SendMessageW(Control(idResultList), LB_SETTOPINDEX, 0, 0);
         Settle(100);
@@ -231,6 +346,7 @@ private:
     std::string folder_;
     std::deque<PendingShot> pending_;
     UINT_PTR timer_ = 0;
+    bool menuHighlighted_ = false;
     int failures_ = 0;
 };
 

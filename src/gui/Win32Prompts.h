@@ -19,6 +19,9 @@ public:
     void PumpEvents() override {}
 
 private:
+    // The window the boxes belong to: the owner's topmost dialog, else the owner.
+    HWND Owner() const;
+
     HWND owner_ = nullptr;
 };
 

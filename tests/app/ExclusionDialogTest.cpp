@@ -345,12 +345,12 @@ protected:
     ResultList results_{registry_};
 };
 
-TEST_F(AddToExclusionsTest, WithoutTheFileNothingHappens) {
+TEST_F(AddToExclusionsTest, WithoutTheFileTheFileIsCreated) {
     Add("Software\\Foo||Value|||C:\\x.exe", 2, true);
     AddToExclusionsReport report = MnuExClick(results_, file_, prompts_);
-    EXPECT_EQ(report.outcome, AddToExclusionsOutcome::NoFile);
-    EXPECT_EQ(results_.RowCount(), 1u);
-    EXPECT_FALSE(files_.FileExists(kListPath));
+    EXPECT_EQ(report.outcome, AddToExclusionsOutcome::Added);
+    EXPECT_EQ(results_.RowCount(), 0u);
+    EXPECT_EQ(ListText(), "2|Software\\Foo\r\n");
 }
 
 TEST_F(AddToExclusionsTest, SelectedKeysGoToTheFileAndLeaveTheList) {

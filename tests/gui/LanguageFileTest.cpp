@@ -2,10 +2,13 @@
 // the language menu's list.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "core/IniReader.h"
 #include "core/TextCodec.h"
 #include "gui/LanguageFile.h"
 #include "platform/memory/MemoryFileSystem.h"
+#include "gui/JunkLanguageFile.h"
 
 namespace kestrover::gui {
 namespace {
@@ -65,6 +68,34 @@ TEST_F(LanguageFileTest, FilesThatStillGiveAWorkingTable) {
         Apply(file.content);
         EXPECT_EQ(captions_.Text(file.id), file.expected);
         EXPECT_EQ(captions_.Text(CaptionId::btRegistry), "Registry");
+    }
+}
+
+// Random bytes, NUL bytes, invalid UTF-8, long lines and sections of no meaning: the valid texts
+// among them apply, every other caption keeps its text, and reading the file takes no time
+// worth speaking of (no search of the whole file for every key).
+TEST_F(LanguageFileTest, TenThousandJunkLinesGiveTheirValidTextsQuickly) {
+    for (const char* encoding : {"ANSI", "UTF-8"}) {
+        SCOPED_TRACE(encoding);
+        std::string content = testing_junk::JunkLanguageFile();
+        if (std::string_view(encoding) == "UTF-8") content = "\xEF\xBB\xBF" + content;
+        captions_ = CaptionTable();
+        categories_ = CategoryTexts::Defaults();
+        const auto start = std::chrono::steady_clock::now();
+        Apply(content);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
+
+        const CaptionTable defaults;
+        for (std::size_t index = 0; index < static_cast<std::size_t>(CaptionId::Count); ++index) {
+            const auto id = static_cast<CaptionId>(index);
+            const std::string expected = id == CaptionId::btRegistry    ? "Registre"
+                                         : id == CaptionId::btSelectAll ? "Tout"
+                                                                        : defaults.Text(id);
+            EXPECT_EQ(captions_.Text(id), expected) << CaptionTable::Entry(id).key;
+        }
+        EXPECT_EQ(categories_.categories[1], "Fichier absent");
+        EXPECT_EQ(categories_.categories[0], CategoryTexts::Defaults().categories[0]);
     }
 }
 

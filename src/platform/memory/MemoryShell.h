@@ -18,12 +18,24 @@ public:
         return {};
     }
 
+    Status ExplorerSelect(std::string_view path) override {
+        if (path.find('"') != std::string_view::npos ||
+            path.find('\0') != std::string_view::npos) {
+            return MakeError(ErrorCode::InvalidData, "the path cannot be passed to Explorer");
+        }
+        explorerSelections_.emplace_back(path);
+        return {};
+    }
+
     // The targets asked for, in order.
     const std::vector<std::string>& RegistryEditorTargets() const { return registryEditorTargets_; }
     void SetRegistryEditorFails(bool fails) { failRegistryEditor_ = fails; }
+    // The paths shown in Explorer, in order.
+    const std::vector<std::string>& ExplorerSelections() const { return explorerSelections_; }
 
 private:
     std::vector<std::string> registryEditorTargets_;
+    std::vector<std::string> explorerSelections_;
     bool failRegistryEditor_ = false;
 };
 

@@ -1,5 +1,5 @@
-// The shell port: what the program asks of the Windows shell and of other programs — for now,
-// showing a registry key in the system registry editor.
+// The shell port: what the program asks of the Windows shell and of other programs — showing
+// a registry key in the system registry editor, and a file in Explorer.
 #pragma once
 
 #include <string_view>
@@ -19,6 +19,12 @@ public:
     // HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Applets\Regedit and the
     // editor started, which opens on it. Unsupported where there is no editor to start.
     virtual Status OpenRegistryEditor(std::string_view target) = 0;
+
+    // Opens an Explorer window on the folder of path with the file or folder itself selected
+    // ("explorer.exe /select,"path""). A path holding a double quote or a zero character
+    // cannot be passed whole: InvalidData, and nothing is started. Unsupported where there is
+    // no Explorer.
+    virtual Status ExplorerSelect(std::string_view path) = 0;
 };
 
 }  // namespace kestrover

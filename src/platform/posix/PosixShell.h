@@ -1,5 +1,5 @@
-// The shell port on Linux: there is no registry editor to start; the request is kept so the
-// front end can say which key it was.
+// The shell port on Linux: there is no registry editor or Explorer to start; the registry
+// editor's request is kept so the front end can say which key it was.
 #pragma once
 
 #include <string>
@@ -17,6 +17,11 @@ public:
                          "no registry editor on this system to show " + std::string(target));
     }
     const std::string& LastRegistryEditorTarget() const { return lastRegistryEditorTarget_; }
+
+    Status ExplorerSelect(std::string_view path) override {
+        return MakeError(ErrorCode::Unsupported,
+                         "no Explorer on this system to show " + std::string(path));
+    }
 
 private:
     std::string lastRegistryEditorTarget_;

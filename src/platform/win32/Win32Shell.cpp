@@ -1,5 +1,5 @@
 // Opening the registry editor on a key: close a running editor and wait for it, write
-// "LastKey", start the editor.
+// "LastKey", start the editor. Showing a file in Explorer.
 #include "platform/win32/Win32Shell.h"
 
 #include <vector>
@@ -49,7 +49,8 @@ void CloseRunningEditors() {
     }
 }
 
-std::wstring DefaultEditorCommand() {
+// The Windows folder with a final backslash.
+std::wstring WindowsFolder() {
     std::vector<wchar_t> folder(MAX_PATH + 1);
     UINT length = ::GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
     if (length >= folder.size()) {
@@ -58,8 +59,10 @@ std::wstring DefaultEditorCommand() {
     }
     std::wstring path(folder.data(), length);
     if (!path.empty() && path.back() != L'\\') path += L'\\';
-    return L"\"" + path + L"regedit.exe\"";
+    return path;
 }
+
+std::wstring DefaultEditorCommand() { return L"\"" + WindowsFolder() + L"regedit.exe\""; }
 
 }  // namespace
 
@@ -99,6 +102,35 @@ Status Win32Shell::OpenRegistryEditor(std::string_view target) {
     // The editor reads "LastKey" as it starts; a moment lets it do so before anything else can
     // change it.
     ::Sleep(kStartWaitMilliseconds);
+    return {};
+}
+
+std::wstring ExplorerSelectCommandLine(std::wstring_view explorer, std::wstring_view path) {
+    std::wstring command = L"\"";
+    command.append(explorer);
+    command.append(L"\" /select,\"");
+    command.append(path);
+    command.append(L"\"");
+    return command;
+}
+
+Status Win32Shell::ExplorerSelect(std::string_view path) {
+    // A quote would end the path early and pass the rest to Explorer as more arguments.
+    if (HasZeroCharacter(path) || path.find('"') != std::string_view::npos) {
+        return MakeError(ErrorCode::InvalidData, "the path cannot be passed to Explorer");
+    }
+    // Explorer from the Windows folder, not whichever "explorer.exe" the search path finds.
+    std::wstring command =
+        ExplorerSelectCommandLine(WindowsFolder() + L"explorer.exe", ToWide(path));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        return win32::LastWin32Error("start Explorer");
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
     return {};
 }
 

@@ -1,4 +1,5 @@
-// The shell port on Windows: the registry editor opened on a key through its "LastKey" value.
+// The shell port on Windows: the registry editor opened on a key through its "LastKey" value,
+// and Explorer started on a file's folder with the file selected.
 #pragma once
 
 #include <string>
@@ -15,9 +16,14 @@ public:
         : editorCommand_(std::move(editorCommand)) {}
 
     Status OpenRegistryEditor(std::string_view target) override;
+    Status ExplorerSelect(std::string_view path) override;
 
 private:
     std::wstring editorCommand_;
 };
+
+// The command line that starts explorer (a program path) on path's folder with path selected:
+// the program quoted, then /select, and the quoted path.
+std::wstring ExplorerSelectCommandLine(std::wstring_view explorer, std::wstring_view path);
 
 }  // namespace kestrover
