@@ -116,6 +116,12 @@ constexpr std::array<CaptionEntry, static_cast<std::size_t>(CaptionId::Count)> k
     {"favdialogbox", "btCancel", "&Cancel"},
     {"favdialogbox", "entername", "Entrer a name"},
     {"ExcludeDialog", "btExDel", "Delete"},
+
+    {"registryfix", "securitywarn",
+     "WARNING ! You are about to change Registry Key permission !\r\nThis will change the "
+     "registry key ownership to your current username.\r\n\r\nIf you are not confident doing "
+     "this, please click NO to Exit or click OK to Proceed."},
+    {"registryfix", "securitychange", "Registry Key permission have been changed !"},
 }};
 
 }  // namespace

@@ -104,6 +104,9 @@ enum class CaptionId : std::size_t {
     favBtCancel,
     favEntername,
     favBtExDel,
+    // The take-ownership boxes.
+    securitywarn,
+    securitychange,
     Count,
 };
 

@@ -546,6 +546,8 @@ void RegistryPageView::RunMenuCommand(int id) {
         case idMnTakeOwnership: {
             TakeOwnershipTexts texts;
             texts.caption = host_.Captions().Text(CaptionId::mnutakeownership);
+            texts.warning = host_.Captions().Text(CaptionId::securitywarn);
+            texts.done = host_.Captions().Text(CaptionId::securitychange);
             host_.RunLong([&] {
                 MnuTakeOClick(model.platform.security, model.registry.views, model.results,
                               model.prompts, texts);
