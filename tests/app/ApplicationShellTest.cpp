@@ -16,6 +16,7 @@
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
+#include "support/MemoryPlatform.h"
 
 namespace kestrover {
 namespace {
@@ -24,7 +25,7 @@ constexpr const char* kDataFolder = "C:\\Program Files\\Kestrover\\";
 
 std::string Text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
-class ApplicationShellTest : public ::testing::Test {
+class ApplicationShellTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     ApplicationShellTest() {
         environment_.SetExecutablePath(std::string(kDataFolder) + "kestrover.exe");
@@ -50,13 +51,6 @@ protected:
         return shell.FormClose(window);
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
 };
 

@@ -14,6 +14,7 @@
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
+#include "support/MemoryPlatform.h"
 #include "support/ScriptedPrompts.h"
 
 namespace kestrover {
@@ -51,7 +52,7 @@ std::string RegFile(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
-class BackupsPageTest : public ::testing::Test {
+class BackupsPageTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     void AddBackup(const std::string& name, const std::string& content,
                    const LocalDateTime& written = {2026, 3, 5, 9, 7, 3}) {
@@ -105,13 +106,6 @@ protected:
         return texts;
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ListColumnSort sort_;

@@ -9,11 +9,12 @@
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
 #include "scanner/ScanEntry.h"
+#include "support/MemoryPlatform.h"
 
 namespace kestrover {
 namespace {
 
-class RegistryScanCommandTest : public ::testing::Test {
+class RegistryScanCommandTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     RegistryScanCommandTest() {
         environment_.SetVariable("windir", "C:\\Windows");
@@ -35,13 +36,6 @@ protected:
         return command.GoClean(options);
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ResultList results_{registry_};

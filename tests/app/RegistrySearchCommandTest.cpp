@@ -13,6 +13,7 @@
 #include "platform/memory/MemoryRegistry.h"
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
+#include "support/MemoryPlatform.h"
 
 namespace kestrover {
 namespace {
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kHistoryFile = "C:\\Kestrover\\history.txt";
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class RegistrySearchCommandTest : public ::testing::Test {
+class RegistrySearchCommandTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     RegistrySearchCommandTest() {
         EXPECT_TRUE(files_.AddDirectories("C:\\Kestrover").ok());
@@ -49,13 +50,6 @@ protected:
         return file ? file->lines : std::vector<std::string>{"(no file)"};
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ResultList results_{registry_};

@@ -14,6 +14,7 @@
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
 #include "scanner/ScanEntry.h"
+#include "support/MemoryPlatform.h"
 #include "support/ScriptedPrompts.h"
 
 namespace kestrover {
@@ -23,7 +24,7 @@ using Lines = std::vector<std::string>;
 
 constexpr std::string_view kBackupFolder = "C:\\Kestrover\\Backup\\";
 
-class SoftwareInventoryCommandTest : public ::testing::Test {
+class SoftwareInventoryCommandTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     SoftwareInventoryCommandTest() {
         EXPECT_TRUE(files_.AddDirectories(kBackupFolder).ok());
@@ -52,13 +53,6 @@ protected:
         return rows;
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     MainWindowState window_;
     ResultList results_{registry_};

@@ -14,6 +14,7 @@
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
 #include "registry/RegistryProvider.h"
+#include "support/MemoryPlatform.h"
 #include "support/ScriptedPrompts.h"
 
 namespace kestrover::cli {
@@ -23,7 +24,7 @@ constexpr std::string_view kDataFolder = "C:\\Kestrover\\";
 constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // A Run list with one program that exists and one that is gone.
-struct CleanBench {
+struct CleanBench : testing::MemoryPlatformParts {
     CleanBench() {
         environment_.SetVariable("windir", "C:\\Windows");
         environment_.SetVariable("systemroot", "C:\\Windows");
@@ -60,13 +61,6 @@ struct CleanBench {
         return lines;
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     testing::ScriptedPrompts prompts_;
     std::ostringstream out_;

@@ -15,6 +15,7 @@
 #include "platform/memory/MemorySecurity.h"
 #include "platform/memory/MemoryShell.h"
 #include "registry/RegistryProvider.h"
+#include "support/MemoryPlatform.h"
 #include "support/ScriptedPrompts.h"
 
 namespace kestrover::cli {
@@ -22,7 +23,7 @@ namespace {
 
 constexpr std::string_view kDataFolder = "C:\\Kestrover\\";
 
-class SearchCommandTest : public ::testing::Test {
+class SearchCommandTest : public ::testing::Test, protected testing::MemoryPlatformParts {
 protected:
     SearchCommandTest() {
         EXPECT_TRUE(files_.AddDirectories(kDataFolder).ok());
@@ -46,13 +47,6 @@ protected:
         return options;
     }
 
-    MemoryRegistry memory_{true};
-    MemoryFileSystem files_;
-    MemoryEnvironment environment_;
-    MemoryClock clock_;
-    MemoryShell shell_;
-    MemorySecurity security_{memory_};
-    Platform platform_{memory_, files_, environment_, clock_, shell_, security_};
     RegistryContext registry_{memory_, {true, true}, nullptr};
     std::ostringstream out_;
     std::ostringstream err_;
