@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/Text.h"
-#include "platform/ports/FileMask.h"
+#include "scanner/LowerCaseSearch.h"
 
 namespace kestrover {
 
@@ -17,17 +17,33 @@ constexpr std::size_t npos = std::string::npos;
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Replaces every occurrence, again and again until none is left (removing "\??\" from
-// "\?\??\?\" leaves another). A replacement that holds the pattern itself is applied once, and
-// the repetition is bounded, so that no text can make it run forever.
-std::string ReplaceEvery(std::string text, std::string_view pattern, std::string_view replacement) {
-    if (pattern.empty() || FindNoCase(text, pattern) == npos) return text;
-    const bool once = ContainsNoCase(replacement, pattern);
-    for (int round = 0; round < 16; ++round) {
-        text = ReplaceAllNoCase(text, pattern, replacement);
-        if (once || FindNoCase(text, pattern) == npos) break;
+// Replaces every occurrence of a lower-case pattern, ignoring case, in one pass.
+std::string ReplaceAllLowerNoCase(std::string_view text, std::string_view pattern,
+                                  std::string_view replacement) {
+    std::string result;
+    result.reserve(text.size() + replacement.size());
+    std::size_t start = 0;
+    for (std::size_t found = FindLowerNoCase(text, pattern); found != npos;
+         found = FindLowerNoCase(text, pattern, start)) {
+        result.append(text.substr(start, found - start));
+        result.append(replacement);
+        start = found + pattern.size();
     }
-    return text;
+    result.append(text.substr(start));
+    return result;
+}
+
+// Replaces every occurrence of a lower-case pattern, again and again until none is left
+// (removing "\??\" from "\?\??\?\" leaves another). A replacement that holds the pattern
+// itself is applied once, and the repetition is bounded, so that no text can make it run
+// forever. A text without the pattern is given back untouched.
+void ReplaceEvery(std::string& text, std::string_view pattern, std::string_view replacement) {
+    if (pattern.empty() || FindLowerNoCase(text, pattern) == npos) return;
+    const bool once = FindLowerNoCase(replacement, pattern) != npos;
+    for (int round = 0; round < 16; ++round) {
+        text = ReplaceAllLowerNoCase(text, pattern, replacement);
+        if (once || FindLowerNoCase(text, pattern) == npos) break;
+    }
 }
 
 void CutBefore(std::string& text, std::string_view pattern, std::size_t from = 0) {
@@ -35,7 +51,14 @@ void CutBefore(std::string& text, std::string_view pattern, std::size_t from = 0
     if (found != npos) text.erase(found);
 }
 
-void RemoveAll(std::string& text, char c) { std::erase(text, c); }
+// The view cut before the first occurrence of c, then trimmed.
+std::string_view CutTrimmed(std::string_view text, char c) {
+    return TrimView(text.substr(0, text.find(c)));
+}
+
+void RemoveAll(std::string& text, char c) {
+    if (text.find(c) != npos) std::erase(text, c);
+}
 
 void RemoveOneTrailingBackslash(std::string& text) {
     if (!text.empty() && text.back() == '\\') text.pop_back();
@@ -70,32 +93,56 @@ std::string DecodePercentEscapes(std::string_view text) {
 // The form of a path the file system is asked about. Doubled backslashes are folded into one,
 // as Win32 folds them ("C:\Windows\\System32" names System32; registry data often has them
 // where a folder value ending in a backslash meets a path beginning with one); the NT object
-// prefix "\??\" is dropped; under redirection "system32" is asked for as "sysnative".
-std::string SearchForm(std::string_view path, Wow64Redirection redirection) {
-    std::string form;
-    if (path.starts_with("\\??\\")) path.remove_prefix(4);
-    std::size_t colon = path.find(':');
-    form.reserve(path.size());
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        bool doubled = path[i] == '\\' && !form.empty() && form.back() == '\\';
-        // Before the drive's colon the backslashes belong to a prefix such as "\\?\".
-        if (doubled && colon != npos && i > colon) continue;
-        form.push_back(path[i]);
+// prefix "\??\" is dropped; under redirection "system32" is asked for as "sysnative"; one
+// trailing backslash goes. Most paths need none of this: they are given back as they are,
+// and only the others are rewritten into the buffer.
+std::string_view SearchForm(std::string_view path, Wow64Redirection redirection,
+                            std::string& buffer) {
+    const bool ntPrefix = path.starts_with("\\??\\");
+    if (ntPrefix) path.remove_prefix(4);
+    const std::size_t colon = path.find(':');
+    // Before the drive's colon the backslashes belong to a prefix such as "\\?\".
+    bool doubled = false;
+    for (std::size_t i = colon == npos ? path.size() : colon + 1; i + 1 < path.size(); ++i) {
+        if (path[i] == '\\' && path[i + 1] == '\\') {
+            doubled = true;
+            break;
+        }
     }
-    if (redirection == Wow64Redirection::On) form = ReplaceAllNoCase(form, "system32", "sysnative");
-    RemoveOneTrailingBackslash(form);
-    return form;
+    if (!doubled && redirection == Wow64Redirection::Off) {
+        if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+        return path;
+    }
+    buffer.clear();
+    buffer.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '\\' && colon != npos && i > colon && !buffer.empty() &&
+            buffer.back() == '\\') {
+            continue;
+        }
+        buffer.push_back(path[i]);
+    }
+    if (redirection == Wow64Redirection::On) {
+        buffer = ReplaceAllLowerNoCase(buffer, "system32", "sysnative");
+    }
+    RemoveOneTrailingBackslash(buffer);
+    return buffer;
 }
 
 // Whether a search for the path (files and folders, any attribute) finds anything. A mask in
 // the last name ("C:\Temp\*.log") finds any entry it matches, as a search would.
 bool SearchFinds(FileSystemPort& fileSystem, std::string_view path, Wow64Redirection redirection) {
-    std::string form = SearchForm(path, redirection);
+    std::string buffer;
+    std::string_view form = SearchForm(path, redirection, buffer);
     if (form.empty()) return false;
-    std::size_t lastSeparator = form.find_last_of("\\/");
-    std::string_view lastName =
-        lastSeparator == npos ? std::string_view(form) : std::string_view(form).substr(lastSeparator + 1);
-    if (HasWildcards(lastName)) {
+    // A wildcard in the last name, after the last separator.
+    bool wildcards = false;
+    for (std::size_t i = form.size(); i-- > 0;) {
+        const char c = form[i];
+        if (c == '\\' || c == '/') break;
+        if (c == '*' || c == '?') wildcards = true;
+    }
+    if (wildcards) {
         Result<std::vector<FileEntry>> entries = fileSystem.FindFiles(form);
         return entries.ok() && !entries->empty();
     }
@@ -112,26 +159,24 @@ bool SearchFinds(FileSystemPort& fileSystem, std::string_view path, Wow64Redirec
 
 // An existing file (not a folder) of that name.
 bool FileFound(FileSystemPort& fileSystem, std::string_view path, Wow64Redirection redirection) {
-    std::optional<FileEntry> entry = fileSystem.GetFileInfo(SearchForm(path, redirection));
+    std::string buffer;
+    std::optional<FileEntry> entry = fileSystem.GetFileInfo(SearchForm(path, redirection, buffer));
     return entry && !entry->IsDirectory();
 }
 
 // The lenient test, giving the form of the path that exists: the whole path, or the path cut
-// before its first comma, or that cut before its first slash. Nothing when none exists.
-// Texts the test does not check (empty, no ":\") give themselves.
-std::optional<std::string> FindLoose(FileSystemPort& fileSystem, std::string_view path,
-                                     Wow64Redirection redirection) {
-    std::string candidate = Trim(path);
+// before its first comma, or that cut before its first slash, each a part of the text given.
+// Nothing when none exists. Texts the test does not check (empty, no ":\") give themselves.
+std::optional<std::string_view> FindLoose(FileSystemPort& fileSystem, std::string_view path,
+                                          Wow64Redirection redirection) {
+    std::string_view candidate = TrimView(path);
     if (candidate.empty() || candidate.find(":\\") == npos) return candidate;
     // One trailing backslash is ignored by the search itself (SearchForm).
     // The whole path first: a folder may have a comma in its name ("C:\Program Files\Vendor,
     // Inc\App.exe"), and cutting at it would make a file that exists look missing.
-    const bool hasCuts = candidate.find_first_of(",/") != npos;
+    const bool hasCuts = candidate.find(',') != npos || candidate.find('/') != npos;
     if (hasCuts && SearchFinds(fileSystem, candidate, redirection)) return candidate;
-    CutBefore(candidate, ",");
-    candidate = Trim(candidate);
-    CutBefore(candidate, "/");
-    candidate = Trim(candidate);
+    candidate = CutTrimmed(CutTrimmed(candidate, ','), '/');
     if (SearchFinds(fileSystem, candidate, redirection)) return candidate;
     return std::nullopt;
 }
@@ -211,8 +256,8 @@ std::string FileReferenceResolver::ResolveFileReference(std::string_view text,
     return {};
 }
 
-std::string FileReferenceResolver::ReplacePlaceholders(std::string text) const {
-    if (text.find('%') == npos) return text;
+void FileReferenceResolver::ReplacePlaceholders(std::string& text) const {
+    if (text.find('%') == npos) return;
     const KnownFolders& f = folders_;
     const std::pair<std::string_view, const std::string*> common[] = {
         {"%appdata%", &f.applicationData},   {"%systemroot%", &f.systemRoot},
@@ -221,7 +266,7 @@ std::string FileReferenceResolver::ReplacePlaceholders(std::string text) const {
         {"%public%", &f.publicFolder},       {"%allusersprofile%", &f.allUsersProfile},
         {"%windir%", &f.windowsFolder},
     };
-    for (const auto& [placeholder, value] : common) text = ReplaceEvery(std::move(text), placeholder, *value);
+    for (const auto& [placeholder, value] : common) ReplaceEvery(text, placeholder, *value);
     if (f.is64BitWindows) {
         const std::pair<std::string_view, const std::string*> windows64[] = {
             {"%programfiles(x86)%", &f.programFilesX86},
@@ -229,52 +274,51 @@ std::string FileReferenceResolver::ReplacePlaceholders(std::string text) const {
             {"%commonprogramw6432%", &f.commonProgramFiles},
             {"%programw6432%", &f.programFiles},
         };
-        for (const auto& [placeholder, value] : windows64) {
-            text = ReplaceEvery(std::move(text), placeholder, *value);
-        }
+        for (const auto& [placeholder, value] : windows64) ReplaceEvery(text, placeholder, *value);
     }
-    text = ReplaceEvery(std::move(text), "%programfiles%", f.programFiles);
-    return ReplaceEvery(std::move(text), "%commonprogramfiles%", f.commonProgramFiles);
+    ReplaceEvery(text, "%programfiles%", f.programFiles);
+    ReplaceEvery(text, "%commonprogramfiles%", f.commonProgramFiles);
 }
 
 FileReference FileReferenceResolver::Resolve(std::string_view text, ReturnFound returnFound) const {
-    std::string s = Trim(text);
-    if (s.empty()) return {};
+    const std::string_view trimmed = TrimView(text);
+    if (trimmed.empty()) return {};
+    // Every test below ignores letter case and every path is judged in lower case, so the
+    // text is lower-cased once, here.
+    std::string s = AsciiLower(trimmed);
 
     // A firewall rule of a store application names no file.
-    if (ContainsNoCase(s, "allow|active") && ContainsNoCase(s, "winstore")) return {};
+    if (s.find("allow|active") != npos && s.find("winstore") != npos) return {};
 
-    if (ContainsNoCase(s, "file:///")) {
-        s = ReplaceEvery(std::move(s), "file:///", "");
+    if (s.find("file:///") != npos) {
+        ReplaceEvery(s, "file:///", "");
         std::replace(s.begin(), s.end(), '/', '\\');
-        s = DecodePercentEscapes(s);
+        s = AsciiLower(DecodePercentEscapes(s));  // an escape may stand for a capital
     }
     if (s.starts_with("\\\\")) s.erase(0, 2);
-    s = ReplaceEvery(std::move(s), "\\??\\", "");
+    ReplaceEvery(s, "\\??\\", "");
     CutBefore(s, "?");
 
     // A service host command line ("svchost.exe -k netsvcs") names the host.
-    if (std::size_t serviceGroup = FindNoCase(s, " -k "); serviceGroup != npos) {
+    if (std::size_t serviceGroup = s.find(" -k "); serviceGroup != npos) {
         s.erase(serviceGroup);
-        if (!ContainsNoCase(s, ".exe")) s += ".exe";
+        if (s.find(".exe") == npos) s += ".exe";
     }
     if (s.size() <= 2) return {};
 
-    s = AsciiLower(s);
     RemoveAll(s, '"');
-    s = ReplaceEvery(std::move(s), "rundll32 ", "rundll32.exe ");
-    s = ReplaceEvery(std::move(s), "regsvr32 ", "regsvr32.exe ");
+    ReplaceEvery(s, "rundll32 ", "rundll32.exe ");
+    ReplaceEvery(s, "regsvr32 ", "regsvr32.exe ");
     if (s.starts_with("system32") || s.starts_with("syswow64")) s = folders_.systemRoot + "\\" + s;
-    s = ReplaceEvery(std::move(s), "\\systemroot", folders_.systemRoot);
-    s = ReplacePlaceholders(std::move(s));
+    ReplaceEvery(s, "\\systemroot", folders_.systemRoot);
+    ReplacePlaceholders(s);
     RemoveAll(s, '@');
 
     // A ":\" after something other than a drive letter ("res:\", "1:\") is skipped when a real
     // drive path follows it.
     std::size_t colon = s.find(":\\");
     if (colon != npos && (colon == 0 || !IsAsciiLetter(s[colon - 1]))) {
-        std::string after = s.substr(colon + 2);
-        if (after.find(":\\") != npos) s = std::move(after);
+        if (s.find(":\\", colon + 2) != npos) s.erase(0, colon + 2);
     }
     colon = s.find(":\\");
     if (colon == npos || colon == 0 || !IsAsciiLetter(s[colon - 1])) {
@@ -287,20 +331,24 @@ FileReference FileReferenceResolver::Resolve(std::string_view text, ReturnFound 
 FileReference FileReferenceResolver::ResolveDrivePath(std::string s, std::size_t driveColon) const {
     char letter = s[driveColon - 1];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    const std::string drive{letter, ':', '\\'};
+    const char drive[] = {letter, ':', '\\'};
     // Removable, network and optical drives are never asked: a missing medium is no missing file.
-    if (!std::binary_search(localDrives_.begin(), localDrives_.end(), drive)) return {};
+    if (!std::binary_search(localDrives_.begin(), localDrives_.end(),
+                            std::string_view(drive, sizeof drive))) {
+        return {};
+    }
 
     // Whatever stands before the drive ("rundll32.exe ") goes.
     s.erase(0, driveColon - 1);
-    const std::string wholeText = s;
     auto found = [](std::string path, std::string tested) {
         return FileReference{ReferenceState::Found, std::move(path), std::move(tested)};
     };
 
-    if (std::optional<std::string> existing = FindLoose(fileSystem_, s, redirection_)) {
-        return found(std::move(s), std::move(*existing));
+    if (std::optional<std::string_view> existing = FindLoose(fileSystem_, s, redirection_)) {
+        std::string tested(*existing);
+        return found(std::move(s), std::move(tested));
     }
+    const std::string wholeText = s;
 
     for (std::string_view extension : kKnownExtensions) {
         std::size_t at = s.find(extension);
@@ -350,14 +398,19 @@ FileReference FileReferenceResolver::ResolveDrivePath(std::string s, std::size_t
     return {};
 }
 
-FileReference FileReferenceResolver::ResolveBareName(const std::string& name) const {
+FileReference FileReferenceResolver::ResolveBareName(std::string_view name) const {
     // Without a Windows folder every candidate would be a rootless path, which the lenient
     // test passes without looking.
-    if (folders_.windowsFolder.empty()) return {};
-    for (std::string candidate :
-         {folders_.windowsFolder + "\\" + name, folders_.windowsFolder + "\\system32\\" + name}) {
-        if (std::optional<std::string> existing = FindLoose(fileSystem_, candidate, redirection_)) {
-            return FileReference{ReferenceState::Found, std::move(candidate), std::move(*existing)};
+    const std::string& windows = folders_.windowsFolder;
+    if (windows.empty()) return {};
+    std::string candidate;
+    candidate.reserve(windows.size() + name.size() + 10);
+    for (std::string_view folder : {std::string_view("\\"), std::string_view("\\system32\\")}) {
+        candidate.assign(windows).append(folder).append(name);
+        if (std::optional<std::string_view> existing =
+                FindLoose(fileSystem_, candidate, redirection_)) {
+            std::string tested(*existing);
+            return FileReference{ReferenceState::Found, std::move(candidate), std::move(tested)};
         }
     }
     return {};

@@ -112,8 +112,8 @@ public:
 
 private:
     FileReference ResolveDrivePath(std::string text, std::size_t driveColon) const;
-    FileReference ResolveBareName(const std::string& name) const;
-    std::string ReplacePlaceholders(std::string text) const;
+    FileReference ResolveBareName(std::string_view name) const;
+    void ReplacePlaceholders(std::string& text) const;
 
     FileSystemPort& fileSystem_;
     KnownFolders folders_;

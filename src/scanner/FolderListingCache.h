@@ -13,11 +13,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstddef>
-#include <list>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "platform/ports/ForwardingFileSystem.h"
 
@@ -34,50 +34,82 @@ public:
     bool FileExists(std::string_view path) override;
     bool DirectoryExists(std::string_view path) override;
 
-
     // Forgets every listing (files may have changed since they were taken).
-    void Clear() {
-        recent_.clear();
-        byFolder_.clear();
-        entryCount_ = 0;
-        lastFolders_ = {};
-    }
+    void Clear();
 
     // How many listings were taken and how many questions went to the real file system.
-    std::size_t ListingCount() const { return listings_; }
+    std::size_t ListingCount() const { return listingCount_; }
     std::size_t PassedThroughCount() const { return passedThrough_; }
 
 private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
     enum class FolderState { Listed, Missing, Unlistable };
     struct Listing {
-        std::string key;
+        std::string key;       // the folder, upper-cased
+        std::size_t hash = 0;  // of the key
         FolderState state = FolderState::Listed;
         bool asciiNamesOnly = true;
         bool namesEndingInDotOrBlank = false;  // stored names Windows would not match plainly
-        std::unordered_map<std::string, FileEntry> entries;  // by upper-cased name
+        std::vector<FileEntry> entries;        // as the system listed them
+        // Indexes into entries by upper-cased name, for listings too long to search in turn.
+        std::vector<std::uint32_t> sortedByName;
+        // The next listing used more recently and less recently (indexes into listings_).
+        std::uint32_t newer = kNone;
+        std::uint32_t older = kNone;
+
+        // The first entry of that name, ignoring ASCII case; nothing when there is none.
+        const FileEntry* Find(std::string_view name) const;
     };
     enum class Answer { Found, Missing, AskSystem };
 
-    Answer Lookup(std::string_view path, std::optional<FileEntry>& entry);
+    // entry points into a listing, valid until the next listing is taken.
+    Answer Lookup(std::string_view path, const FileEntry*& entry);
     Answer LookupOnTheWay(std::string_view path);
     Listing& ListingOf(std::string_view folder);
+
+    // The index of the listing of an upper-cased folder, or kNone.
+    std::uint32_t FindListing(std::string_view key, std::size_t hash) const;
+    std::uint32_t TakeListing(std::string_view folder, std::size_t hash);
+    void Evict(std::uint32_t index);
+    void MakeNewest(std::uint32_t index);
+    void Unlink(std::uint32_t index);
+    void AddToTable(std::uint32_t index);
+    void RemoveFromTable(std::uint32_t index);
 
     std::size_t maxFolders_;
     std::size_t maxEntries_;
     std::size_t entryCount_ = 0;
+    std::size_t kept_ = 0;
+    // The listings, kept and free, in slots reused as listings come and go; the kept ones are
+    // linked from the most recently used (newest_) to the least (oldest_).
+    std::vector<Listing> listings_;
+    std::vector<std::uint32_t> freeSlots_;
+    std::uint32_t newest_ = kNone;
+    std::uint32_t oldest_ = kNone;
+    // The kept listings by key hash: open addressing, linear probing, a power of two long and
+    // at most half full, so that a question rarely looks at more than one slot and never at
+    // a listing whose key cannot be its own.
+    struct TableSlot {
+        std::size_t hash = 0;
+        std::uint32_t listing = kNone;
+    };
+    std::vector<TableSlot> table_;
     // The folders asked about last, as they were spelled: the next question is most often
-    // about one of them (a program's folder, the Windows folder, system32).
+    // about one of them (a program's folder, the Windows folder, system32). The least
+    // recently asked gives way.
     struct RecentFolder {
         std::string spelling;
-        std::list<Listing>::iterator listing;
-        bool valid = false;
+        std::uint32_t listing = kNone;
+        std::uint64_t lastAsked = 0;
     };
-    std::array<RecentFolder, 4> lastFolders_;
-    std::size_t nextRecentSlot_ = 0;
-    std::list<Listing> recent_;  // most recently used first
-    std::unordered_map<std::string, std::list<Listing>::iterator> byFolder_;
-    std::size_t listings_ = 0;
+    std::array<RecentFolder, 8> lastFolders_;
+    std::uint64_t questions_ = 0;
+    std::size_t listingCount_ = 0;
     std::size_t passedThrough_ = 0;
+    // Buffers reused from one question to the next, so that a question allocates nothing.
+    std::string upper_;
+    std::string joined_;
 };
 
 }  // namespace kestrover

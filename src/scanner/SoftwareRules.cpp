@@ -10,6 +10,7 @@
 #include "core/Unicode.h"
 #include "registry/KeyPaths.h"
 #include "registry/RegValueKind.h"
+#include "scanner/LowerCaseSearch.h"
 #include "scanner/ScanEntry.h"
 
 namespace kestrover {
@@ -46,9 +47,17 @@ bool IsLocalDrivePath(std::string_view path, const std::vector<std::string>& loc
 // it ("FontSubstitutes", "FontLink", ...) hold no file names.
 bool IsFontsListPath(std::string_view path) {
     static constexpr std::string_view kFonts = "\\CurrentVersion\\Fonts";
-    for (std::size_t at = path.find(kFonts); at != npos; at = path.find(kFonts, at + 1)) {
-        std::size_t end = at + kFonts.size();
-        if (end == path.size() || path[end] == '\\') return true;
+    // Asked for every value: "Fonts" is looked for first, as most paths have no such name
+    // and a search for it is quicker than one for the backslash the pattern begins with.
+    static constexpr std::size_t kBeforeName = kFonts.size() - 5;
+    for (std::size_t name = path.find("Fonts", kBeforeName); name != npos;
+         name = path.find("Fonts", name + 1)) {
+        const std::size_t at = name - kBeforeName;
+        const std::size_t end = at + kFonts.size();
+        if (path.compare(at, kFonts.size(), kFonts) == 0 &&
+            (end == path.size() || path[end] == '\\')) {
+            return true;
+        }
     }
     return false;
 }
@@ -120,7 +129,22 @@ bool AppPathMissing(const FileReference& reference, const FileReferenceResolver&
 
 std::optional<std::string> StringValueText(const RegistryValue& value) {
     if (!IsStringKind(value)) return std::nullopt;
-    std::u16string units = Utf16LeBytesToUtf16(value.data.bytes.data(), value.data.bytes.size());
+    // Nearly every text the scan reads is ASCII: it is copied across unit by unit, and only a
+    // text with a unit beyond ASCII goes through the full conversion.
+    const std::vector<std::uint8_t>& bytes = value.data.bytes;
+    const std::size_t unitCount = bytes.size() / 2;
+    std::string ascii(unitCount, '\0');
+    std::size_t length = 0;
+    for (; length < unitCount; ++length) {
+        const unsigned unit = bytes[2 * length] | (bytes[2 * length + 1] << 8);
+        if (unit == 0 || unit >= 0x80) break;
+        ascii[length] = static_cast<char>(unit);
+    }
+    if (length == unitCount || (bytes[2 * length] == 0 && bytes[2 * length + 1] == 0)) {
+        ascii.resize(length);
+        return ascii;
+    }
+    std::u16string units = Utf16LeBytesToUtf16(bytes.data(), bytes.size());
     std::size_t zero = units.find(u'\0');
     if (zero != std::u16string::npos) units.resize(zero);
     return Utf16ToUtf8(units);
@@ -173,14 +197,14 @@ namespace {
 // the one the scan's folder values come from, so such a text is not judged there.
 bool NamesAnotherUsersFolder(const ScanContext& context, std::string_view text) {
     if (context.currentRootIndex != 3) return false;
-    return ContainsNoCase(text, "%userprofile%") || ContainsNoCase(text, "%appdata%") ||
-           ContainsNoCase(text, "%localappdata%");
+    return ContainsLowerNoCase(text, "%userprofile%") || ContainsLowerNoCase(text, "%appdata%") ||
+           ContainsLowerNoCase(text, "%localappdata%");
 }
 
 }  // namespace
 
 void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolver& resolver) {
-    if (AsciiLower(key.path).find("\\app paths\\") == npos) return;
+    if (!ContainsLowerNoCase(key.path, "\\app paths\\")) return;
     if (key.keyName == "winnt32.exe" || key.keyName == "install.exe" || key.keyName == "setup.exe") {
         return;
     }
@@ -209,35 +233,48 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
     }
 }
 
-std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key,
-                                             const RegistryValue& value,
-                                             const FileReferenceResolver& resolver,
-                                             DrivePathJudgement* judgement) {
-    std::optional<std::string> text = StringValueText(value);
-    if (!text) return std::nullopt;
-    if (judgement != nullptr) judgement->valueText = *text;
-    key.data = std::move(*text);
-    if (!key.data.empty() && key.data.front() == '"') {
-        key.data.erase(0, 1);
-        std::size_t quote = key.data.find('"');
-        if (quote != npos) key.data.erase(quote);
-    }
-    const std::string& data = key.data;
+namespace {
+
+// The text a drive path is judged on: a quoted path without its quotes.
+std::string_view UnquotedData(std::string_view text) {
+    if (text.empty() || text.front() != '"') return text;
+    text.remove_prefix(1);
+    return text.substr(0, text.find('"'));
+}
+
+// The drive-path rule on the value's data: reports the value when the drive path it names is
+// missing, and gives the missing path. answer receives the resolution, which is the same
+// whether or not a found path is wanted, so that the missing-data rule need not ask again.
+std::optional<std::string> JudgeDrivePathData(ScanContext& context, const KeyVisit& key,
+                                              const RegistryValue& value,
+                                              const FileReferenceResolver& resolver,
+                                              std::string_view data,
+                                              std::optional<FileReference>& answer) {
     if (data.size() <= 3) return std::nullopt;
     char first = AsciiLower(data[0]);
     if (first < 'a' || first > 'z' || data[1] != ':' || data[2] != '\\') return std::nullopt;
-    FileReference missing = resolver.Resolve(data, ReturnFound::No);
-    if (judgement != nullptr) {
-        // A drive path resolves the same whether or not a found path is wanted.
-        judgement->text = data;
-        judgement->reference = missing;
-    }
+    const FileReference& missing = answer.emplace(resolver.Resolve(data, ReturnFound::No));
     if (!missing.Missing() || missing.path.empty()) return std::nullopt;
     if (key.path.find("\\WBEM") != npos) return std::nullopt;
     context.flags.Set(ResultCategory::MissingFile);
     AddValueFinding(context, key, value, SoftwareRuleName::DrivePathData, missing.testedPath);
-    key.data.clear();
     return missing.path;
+}
+
+}  // namespace
+
+std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key,
+                                             const RegistryValue& value,
+                                             const FileReferenceResolver& resolver) {
+    std::optional<std::string> text = StringValueText(value);
+    if (!text) return std::nullopt;
+    key.data = std::move(*text);
+    if (!key.data.empty() && key.data.front() == '"') key.data = UnquotedData(key.data);
+    std::optional<FileReference> answer;
+    std::optional<std::string> reported =
+        JudgeDrivePathData(context, key, value, resolver, key.data, answer);
+    if (reported) key.data.clear();
+    return reported;
 }
 
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
@@ -304,10 +341,12 @@ void ListedFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& va
     AddValueFinding(context, key, value, rule, value.name);
 }
 
-MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
-                                       const RegistryValue& value,
-                                       const FileReferenceResolver& resolver,
-                                       const DrivePathJudgement* earlier) {
+namespace {
+
+// The missing-data rule, reusing the drive-path rule's answer for the same text when there is
+// one (it is taken).
+MissingDataOutcome JudgeMissingData(ScanContext& context, KeyVisit& key, const RegistryValue& value,
+                                    const FileReferenceResolver& resolver, FileReference* earlier) {
     if (key.data.empty() || key.data.size() > kMaxJudgedDataLength) return MissingDataOutcome::None;
     if (ListedKeyOf(key.keyName) != ListedKey::None) return MissingDataOutcome::None;
     // Only string data can name a file. The text an integer value carries over from the
@@ -317,15 +356,17 @@ MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
         key.data.clear();  // not a path this scan can judge
         return MissingDataOutcome::None;
     }
-    FileReference reference =
-        earlier != nullptr && earlier->reference && earlier->text == key.data
-            ? *earlier->reference
-            : resolver.Resolve(key.data, ReturnFound::Yes);
-    key.data = reference.state == ReferenceState::NotCheckable ? std::string() : reference.path;
+    FileReference reference = earlier != nullptr ? std::move(*earlier)
+                                                 : resolver.Resolve(key.data, ReturnFound::Yes);
+    if (reference.state == ReferenceState::NotCheckable) {
+        key.data.clear();
+    } else {
+        key.data = std::move(reference.path);
+    }
     if (!reference.Missing() || key.data.empty() || resolver.PathExistsLoose(key.data)) {
         return MissingDataOutcome::None;
     }
-    if (AsciiLower(key.path).find("shell\\open\\command") != npos) {
+    if (ContainsLowerNoCase(key.path, "shell\\open\\command")) {
         return MissingDataOutcome::OpenCommand;
     }
     CategoryFlags& flags = context.flags;
@@ -344,15 +385,32 @@ MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
     return MissingDataOutcome::Reported;
 }
 
+}  // namespace
+
+MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
+                                       const RegistryValue& value,
+                                       const FileReferenceResolver& resolver) {
+    return JudgeMissingData(context, key, value, resolver, nullptr);
+}
+
 MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
                                            const RegistryValue& value,
                                            const FileReferenceResolver& resolver) {
-    DrivePathJudgement judgement;
-    std::optional<std::string> reported =
-        DrivePathDataRule(context, key, value, resolver, &judgement);
+    // The value's text is read once for all the rules. The drive-path rule judges it without
+    // its quotes; what it leaves in the working data is never seen, as the fonts rule or the
+    // data read below replaces it.
+    std::optional<std::string> text = StringValueText(value);
+    std::optional<FileReference> answer;
+    std::optional<std::string> reported;
+    bool wholeTextJudged = false;
+    if (text) {
+        const std::string_view data = UnquotedData(*text);
+        wholeTextJudged = data.size() == text->size();
+        reported = JudgeDrivePathData(context, key, value, resolver, data, answer);
+    }
     if (FontFileRule(context, key, value, resolver)) return MissingDataOutcome::None;
-    if (judgement.valueText) {
-        key.data = std::move(*judgement.valueText);  // the value's text, read once
+    if (text) {
+        key.data = std::move(*text);
     } else {
         TypedDataRead(key, value);
     }
@@ -361,14 +419,17 @@ MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
     // (Below "shell\open\command" the open-command rule still has its say.)
     if (reported && !key.data.empty() && key.data.size() <= kMaxJudgedDataLength &&
         ListedKeyOf(key.keyName) == ListedKey::None &&
-        AsciiLower(key.path).find("shell\\open\\command") == npos) {
+        !ContainsLowerNoCase(key.path, "shell\\open\\command")) {
         // The value is listed once. Judging its data again would list the same missing file
         // a second time, and deleting the first row would leave the second one failing. The
         // working data goes on as the resolved path, as a second judgement would leave it.
         key.data = std::move(*reported);
         return MissingDataOutcome::None;
     }
-    return MissingDataFileRule(context, key, value, resolver, &judgement);
+    // The working data is still the value's whole text: the drive-path rule's answer holds
+    // for it when that rule judged the whole text (no quotes were dropped).
+    return JudgeMissingData(context, key, value, resolver,
+                            answer && wholeTextJudged ? &*answer : nullptr);
 }
 
 std::size_t SoftwareKeyInventory(RegistryContext& registry, ScanEntrySink& sink,

@@ -46,20 +46,11 @@ void AppPathRule(ScanContext& context, KeyVisit& key, const FileReferenceResolve
 
 // --- Value rules, in walker order; each reads and updates key.data ------------------------
 
-// What the drive-path rule resolved for a value: the text it judged and the answer, so that
-// the missing-data rule does not ask the file system the same question again.
-struct DrivePathJudgement {
-    std::optional<std::string> valueText;  // the value's whole text, for the data read
-    std::string text;
-    std::optional<FileReference> reference;
-};
-
 // 1. String data that is a drive path to a missing file. Gives the missing path when it
 // reported the value.
 std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key,
                                              const RegistryValue& value,
-                                             const FileReferenceResolver& resolver,
-                                             DrivePathJudgement* judgement = nullptr);
+                                             const FileReferenceResolver& resolver);
 // 2. A value of the fonts list. True when the value belonged to it: no further rule then.
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
                   const FileReferenceResolver& resolver);
@@ -82,10 +73,10 @@ enum class MissingDataOutcome {
 // 6 and 7. String data naming a missing file.
 MissingDataOutcome MissingDataFileRule(ScanContext& context, KeyVisit& key,
                                        const RegistryValue& value,
-                                       const FileReferenceResolver& resolver,
-                                       const DrivePathJudgement* earlier = nullptr);
+                                       const FileReferenceResolver& resolver);
 
-// Rules 1 to 6 for one value, in order.
+// Rules 1 to 6 for one value, in order. The value's text is read once, and the missing-data
+// rule reuses the drive-path rule's answer when both judge the same text.
 MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
                                            const RegistryValue& value,
                                            const FileReferenceResolver& resolver);

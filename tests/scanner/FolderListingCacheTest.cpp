@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <list>
 #include <set>
+#include <string>
 
 #include "core/Text.h"
 #include "platform/memory/MemoryFileSystem.h"
@@ -143,6 +146,98 @@ TEST_F(FolderListingCacheTest, ListsEachFolderOnceAndForgetsTheLeastRecentlyUsed
     EXPECT_FALSE(cache.GetFileInfo("C:\\Windows\\System32\\new.dll"));
     cache.Clear();
     EXPECT_TRUE(cache.GetFileInfo("C:\\Windows\\System32\\new.dll"));
+}
+
+// A folder of many names is searched through its sorted index: every name is found in any
+// letter case, and a name it does not hold is missing without asking the system.
+TEST_F(FolderListingCacheTest, LongListingsFindEveryNameInAnyCase) {
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "C:\\Many\\File" + std::to_string(100 + i) + (i % 2 ? ".dat" : ".EXE");
+        ASSERT_TRUE(system_.files.AddFile(name, "x").ok());
+    }
+    ASSERT_TRUE(system_.files.AddDirectories("C:\\Many\\Sub").ok());
+    FolderListingCache cache(system_);
+    system_.lookups = 0;
+    for (int i = 0; i < 40; ++i) {
+        std::string suffix = std::to_string(100 + i) + (i % 2 ? ".DAT" : ".exe");
+        SCOPED_TRACE(suffix);
+        EXPECT_TRUE(cache.FileExists("C:\\Many\\file" + suffix));
+        EXPECT_TRUE(cache.FileExists("C:\\MANY\\FILE" + suffix));
+    }
+    EXPECT_TRUE(cache.DirectoryExists("C:\\Many\\sub"));
+    EXPECT_FALSE(cache.FileExists("C:\\Many\\sub"));
+    for (const char* absent :
+         {"C:\\Many\\File099.dat", "C:\\Many\\File140.dat", "C:\\Many\\File10.dat",
+          "C:\\Many\\File1000.dat", "C:\\Many\\A.dat", "C:\\Many\\zz"}) {
+        SCOPED_TRACE(absent);
+        EXPECT_FALSE(cache.GetFileInfo(absent));
+    }
+    EXPECT_EQ(system_.lookups, 0);
+    EXPECT_EQ(system_.listings, 1);
+}
+
+// Folders asked about in a long, irregular order against a small cache: a folder is listed
+// again exactly when a least-recently-used list of the same length has let it go. (A kept
+// listing that could no longer be found would be listed again too soon.)
+TEST_F(FolderListingCacheTest, KeepsTheMostRecentlyUsedFoldersThroughManyEvictions) {
+    constexpr int kFolders = 150;
+    for (int i = 0; i < kFolders; ++i) {
+        ASSERT_TRUE(system_.files.AddFile("C:\\F" + std::to_string(i) + "\\a.exe", "x").ok());
+    }
+    // Enough listings kept that their keys collide in the cache's table, and are taken out of
+    // it among colliding neighbours.
+    for (std::size_t capacity : {1u, 3u, 40u, 120u}) {
+        SCOPED_TRACE(capacity);
+        FolderListingCache cache(system_, capacity);
+        system_.listings = 0;
+        std::list<int> model;  // most recently used first
+        int expectedListings = 0;
+        unsigned next = 12345;
+        for (int step = 0; step < 4000; ++step) {
+            next = next * 1103515245u + 12345u;
+            // Mostly a few more folders than are kept, sometimes any of them: both hits and
+            // evictions.
+            const unsigned some = static_cast<unsigned>(capacity) + 2;
+            const int folder = static_cast<int>((next >> 16) % (step % 3 == 0 ? kFolders : some));
+            auto at = std::find(model.begin(), model.end(), folder);
+            if (at == model.end()) {
+                ++expectedListings;
+                model.push_front(folder);
+                if (model.size() > capacity) model.pop_back();
+            } else {
+                model.splice(model.begin(), model, at);
+            }
+            const std::string folderPath = "C:\\F" + std::to_string(folder);
+            ASSERT_TRUE(cache.FileExists(folderPath + "\\A.EXE")) << step;
+            ASSERT_FALSE(cache.FileExists(folderPath + "\\b.exe")) << step;
+            ASSERT_EQ(system_.listings, expectedListings) << "step " << step;
+        }
+    }
+}
+
+// The bound on names: the oldest listings go until the names kept fit, but the newest listing
+// stays even when it alone holds more.
+TEST_F(FolderListingCacheTest, KeepsNoMoreNamesThanItsBound) {
+    for (const char* file :
+         {"C:\\A\\1.exe", "C:\\A\\2.exe", "C:\\A\\3.exe", "C:\\B\\1.exe", "C:\\B\\2.exe",
+          "C:\\B\\3.exe", "C:\\Big\\1.exe", "C:\\Big\\2.exe", "C:\\Big\\3.exe", "C:\\Big\\4.exe",
+          "C:\\Big\\5.exe", "C:\\Big\\6.exe"}) {
+        ASSERT_TRUE(system_.files.AddFile(file, "x").ok());
+    }
+    FolderListingCache cache(system_, 100, 5);
+    system_.listings = 0;
+    EXPECT_TRUE(cache.FileExists("C:\\A\\1.exe"));
+    EXPECT_TRUE(cache.FileExists("C:\\B\\1.exe"));  // six names: A goes
+    EXPECT_TRUE(cache.FileExists("C:\\B\\2.exe"));
+    EXPECT_EQ(system_.listings, 2);
+    EXPECT_TRUE(cache.FileExists("C:\\A\\2.exe"));  // listed again; B goes
+    EXPECT_EQ(system_.listings, 3);
+    EXPECT_TRUE(cache.FileExists("C:\\Big\\6.exe"));  // over the bound alone, and kept
+    EXPECT_FALSE(cache.FileExists("C:\\Big\\7.exe"));
+    EXPECT_TRUE(cache.FileExists("C:\\Big\\1.exe"));
+    EXPECT_EQ(system_.listings, 4);
+    EXPECT_TRUE(cache.FileExists("C:\\B\\3.exe"));
+    EXPECT_EQ(system_.listings, 5);
 }
 
 }  // namespace
