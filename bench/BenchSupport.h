@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,53 @@ inline bool PrintRatio(const char* name, double measured, double baseline, doubl
     std::printf("  %-34s %6.2fx  (target at most %gx): %s\n", name, ratio, target,
                 met ? "met" : "MISSED");
     return met;
+}
+
+// The command line of a benchmark, read one option at a time.
+class Arguments {
+public:
+    Arguments(int argc, char** argv) : argc_(argc), argv_(argv) {}
+
+    // Moves to the next option; false after the last.
+    bool Next() { return ++at_ < argc_; }
+    bool Is(const char* option) const { return std::strcmp(argv_[at_], option) == 0; }
+    // Takes the number that follows the option; false when there is none.
+    bool Number(std::size_t& out) {
+        if (at_ + 1 >= argc_) return false;
+        out = std::strtoull(argv_[++at_], nullptr, 10);
+        return true;
+    }
+    // Takes the text that follows the option; false when there is none.
+    bool Text(std::string& out) {
+        if (at_ + 1 >= argc_) return false;
+        out = argv_[++at_];
+        return true;
+    }
+
+private:
+    int argc_;
+    char** argv_;
+    int at_ = 0;
+};
+
+// The options every benchmark on a synthetic registry takes: --keys N, --values N,
+// --repeat N (above 0) and --check-targets. True when the current option was one of them and
+// was complete.
+template <typename Options>
+bool TakeCommonOption(Arguments& arguments, Options& options) {
+    if (arguments.Is("--keys")) return arguments.Number(options.shape.keys);
+    if (arguments.Is("--values")) return arguments.Number(options.shape.values);
+    if (arguments.Is("--repeat")) {
+        std::size_t repeat = 0;
+        if (!arguments.Number(repeat) || repeat == 0) return false;
+        options.repeat = static_cast<int>(repeat);
+        return true;
+    }
+    if (arguments.Is("--check-targets")) {
+        options.checkTargets = true;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace kestrover::bench

@@ -80,23 +80,8 @@ private:
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        auto number = [&](std::size_t& out) {
-            if (i + 1 >= argc) return false;
-            out = std::strtoull(argv[++i], nullptr, 10);
-            return true;
-        };
-        std::size_t repeat = 0;
-        if (std::strcmp(argv[i], "--keys") == 0 && number(options.shape.keys)) continue;
-        if (std::strcmp(argv[i], "--values") == 0 && number(options.shape.values)) continue;
-        if (std::strcmp(argv[i], "--repeat") == 0 && number(repeat) && repeat > 0) {
-            options.repeat = static_cast<int>(repeat);
-            continue;
-        }
-        if (std::strcmp(argv[i], "--check-targets") == 0) {
-            options.checkTargets = true;
-            continue;
-        }
+    for (Arguments arguments(argc, argv); arguments.Next();) {
+        if (TakeCommonOption(arguments, options)) continue;
         std::fprintf(stderr,
                      "usage: kestrover_bench_export [--keys N] [--values N] [--repeat N] "
                      "[--check-targets]\n");

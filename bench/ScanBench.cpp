@@ -250,25 +250,11 @@ void PlantFiles(MemoryFileSystem& files, const std::vector<testing::ReferencedFi
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        auto number = [&](std::size_t& out) {
-            if (i + 1 >= argc) return false;
-            out = std::strtoull(argv[++i], nullptr, 10);
-            return true;
-        };
-        std::size_t value = 0;
-        if (std::strcmp(argv[i], "--keys") == 0 && number(options.shape.keys)) continue;
-        if (std::strcmp(argv[i], "--values") == 0 && number(options.shape.values)) continue;
-        if (std::strcmp(argv[i], "--missing") == 0 && number(value) && value <= 100) {
-            options.missingPercent = static_cast<int>(value);
-            continue;
-        }
-        if (std::strcmp(argv[i], "--repeat") == 0 && number(value) && value > 0) {
-            options.repeat = static_cast<int>(value);
-            continue;
-        }
-        if (std::strcmp(argv[i], "--check-targets") == 0) {
-            options.checkTargets = true;
+    for (Arguments arguments(argc, argv); arguments.Next();) {
+        if (TakeCommonOption(arguments, options)) continue;
+        std::size_t missing = 0;
+        if (arguments.Is("--missing") && arguments.Number(missing) && missing <= 100) {
+            options.missingPercent = static_cast<int>(missing);
             continue;
         }
         std::fprintf(stderr,

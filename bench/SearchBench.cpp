@@ -106,27 +106,9 @@ SearchRun Search(RegistryContext& context, MemoryFileSystem& files, std::string_
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        auto number = [&](std::size_t& out) {
-            if (i + 1 >= argc) return false;
-            out = std::strtoull(argv[++i], nullptr, 10);
-            return true;
-        };
-        std::size_t value = 0;
-        if (std::strcmp(argv[i], "--keys") == 0 && number(options.shape.keys)) continue;
-        if (std::strcmp(argv[i], "--values") == 0 && number(options.shape.values)) continue;
-        if (std::strcmp(argv[i], "--repeat") == 0 && number(value) && value > 0) {
-            options.repeat = static_cast<int>(value);
-            continue;
-        }
-        if (std::strcmp(argv[i], "--text") == 0 && i + 1 < argc) {
-            options.text = argv[++i];
-            continue;
-        }
-        if (std::strcmp(argv[i], "--check-targets") == 0) {
-            options.checkTargets = true;
-            continue;
-        }
+    for (Arguments arguments(argc, argv); arguments.Next();) {
+        if (TakeCommonOption(arguments, options)) continue;
+        if (arguments.Is("--text") && arguments.Text(options.text)) continue;
         std::fprintf(stderr,
                      "usage: kestrover_bench_search [--keys N] [--values N] [--repeat N] "
                      "[--text TEXT] [--check-targets]\n");
