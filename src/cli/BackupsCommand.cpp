@@ -172,23 +172,7 @@ int LoadBackup(NativePlatform& native, const BackupStore& store, const BackupsOp
         return 1;
     }
     PrintTree(reader.Nodes(), mode, out);
-    if (mode == LoadMode::Restore && reader.Failed()) {
-        err << "kestrover-cli: some keys could not be written (marked !)\n";
-        return 1;
-    }
-    if (mode == LoadMode::Restore && reader.SectionsAbandoned()) {
-        err << "kestrover-cli: some values could not be written (bad data or refused)\n";
-        return 1;
-    }
-    // A restore that left whole sections out did not give the backup back.
-    const std::vector<ExportNode>& nodes = reader.Nodes();
-    if (mode == LoadMode::Restore &&
-        std::any_of(nodes.begin(), nodes.end(), [](const ExportNode& key) { return !key.root; })) {
-        err << "kestrover-cli: some sections name no registry key and were not restored "
-               "(marked ?)\n";
-        return 1;
-    }
-    return 0;
+    return RestoreExitCode(reader, mode, err);
 }
 
 int DeleteBackups(NativePlatform& native, const BackupStore& store, const BackupsOptions& options,

@@ -1,6 +1,7 @@
 // The commands of kestrover-cli.
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/FormatSize.h"
@@ -243,18 +244,29 @@ int LoadAndPrint(NativePlatform& native, const CommandOptions& options, LoadMode
         return 1;
     }
     PrintTree(reader.Nodes(), mode, out);
-    if (mode == LoadMode::Restore && reader.Failed()) {
+    return RestoreExitCode(reader, mode, err);
+}
+
+}  // namespace
+
+int RestoreExitCode(const RegExportReader& reader, LoadMode mode, std::ostream& err) {
+    if (mode != LoadMode::Restore) return 0;
+    if (reader.Failed()) {
         err << "kestrover-cli: some keys could not be written (marked !)\n";
         return 1;
     }
-    if (mode == LoadMode::Restore && reader.SectionsAbandoned()) {
+    if (reader.SectionsAbandoned()) {
         err << "kestrover-cli: some values could not be written (bad data or refused)\n";
+        return 1;
+    }
+    const std::vector<ExportNode>& nodes = reader.Nodes();
+    if (std::any_of(nodes.begin(), nodes.end(), [](const ExportNode& key) { return !key.root; })) {
+        err << "kestrover-cli: some sections name no registry key and were not restored "
+               "(marked ?)\n";
         return 1;
     }
     return 0;
 }
-
-}  // namespace
 
 int ShowInfo(Platform& platform, std::ostream& out) {
     EnvironmentPort& environment = platform.environment;

@@ -33,12 +33,17 @@ int ExportBranch(NativePlatform& native, const CommandOptions& options, std::ost
 int ViewFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
              std::ostream& err);
 // restore: writes the file into the registry and prints the tree with what happened to each
-// key and value; 1 when some key could not be written.
+// key and value; 1 when some key, value or section was not restored.
 int RestoreFile(NativePlatform& native, const CommandOptions& options, std::ostream& out,
                 std::ostream& err);
 
 // The tree of a view or restore, each key header with its values indented below it and a mark
 // for what happened to each, then a count line.
 void PrintTree(const std::vector<ExportNode>& nodes, LoadMode mode, std::ostream& out);
+
+// The exit code of a loaded export file: in Restore mode 1, with a line on err, when a key
+// could not be written, values were refused, or sections name no registry key (a restore that
+// left any of these out did not give the file back); otherwise 0.
+int RestoreExitCode(const RegExportReader& reader, LoadMode mode, std::ostream& err);
 
 }  // namespace kestrover::cli

@@ -46,6 +46,11 @@ DeletionOutcome DeleteResultEntry(RegistryContext& registry, const ScanEntry& en
     if (!provider.OpenKey(path, false)) {
         return provider.KeyExists(path) ? DeletionOutcome::Failed : DeletionOutcome::Missing;
     }
+    // A key holding a real value named like the "(default)" text makes such an entry name
+    // either value: neither is deleted, rather than the one the user did not see listed.
+    if (deletion == DeletionCase::DefaultValueShown && provider.ValueExists(defaultText)) {
+        return DeletionOutcome::Failed;
+    }
     const std::string_view name =
         deletion == DeletionCase::NamedValue ? std::string_view(entry.valueName) : std::string_view();
     if (!provider.ValueExists(name)) return DeletionOutcome::Missing;

@@ -41,7 +41,9 @@ enum class DeletionOutcome {
     Failed,   // it exists, and the registry refused
 };
 
-// Deletes what the entry names, through the provider, with the entry's root.
+// Deletes what the entry names, through the provider, with the entry's root. An entry whose
+// value name is the "(default)" text, in a key that also holds a real value of that name, is
+// ambiguous and fails without deleting either.
 DeletionOutcome DeleteResultEntry(RegistryContext& registry, const ScanEntry& entry,
                                   std::string_view defaultText);
 

@@ -143,6 +143,31 @@ TEST(ResultEntryDeletionTest, MissingAndRefused) {
     EXPECT_EQ(ClassifyDeletion(Entry(MakeEntryText(kVendor), 7), kDefault), DeletionCase::Nothing);
 }
 
+// A search or scan row for a real value named "(default)" reads like a row for the key's
+// default value: deleting it must not take away the other one.
+TEST(ResultEntryDeletionTest, ARealValueNamedLikeTheDefaultTextIsNeverMistaken) {
+    VendorRegistry vendor;
+    {
+        RegistryProvider reg(vendor.registry_);
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Vendor", false));
+        reg.WriteString(kDefault, "C:\\gone\\app.exe");
+    }
+    const ScanEntry entry = Entry(MakeEntryText(kVendor, kDefault, "C:\\gone\\app.exe"));
+    EXPECT_EQ(DeleteResultEntry(vendor.registry_, entry, kDefault), DeletionOutcome::Failed);
+    EXPECT_TRUE(vendor.ValueExists(kVendor, ""));
+    EXPECT_TRUE(vendor.ValueExists(kVendor, kDefault));
+
+    // Without the real value, the row names the default value as before.
+    {
+        RegistryProvider reg(vendor.registry_);
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Vendor", false));
+        ASSERT_TRUE(reg.DeleteValue(kDefault));
+    }
+    EXPECT_EQ(DeleteResultEntry(vendor.registry_, entry, kDefault), DeletionOutcome::Deleted);
+    EXPECT_FALSE(vendor.ValueExists(kVendor, ""));
+    EXPECT_TRUE(vendor.ValueExists(kVendor, "Named"));
+}
+
 TEST(BackupContentsTest, ValuesAndKeysAsTheFileWouldRestoreThem) {
     VendorRegistry vendor;
     RegistryContext& registry_ = vendor.registry_;
