@@ -278,11 +278,12 @@ std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key
 }
 
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
-                  const FileReferenceResolver& resolver) {
+                  const FileReferenceResolver& resolver, bool listedAlready) {
     if (!IsFontsListPath(key.path)) return false;
     std::optional<std::string> text = StringValueText(value);
     key.data.clear();
-    if (!text || text->empty()) return true;
+    // A value listed once already: a second row for it would fail once the first is deleted.
+    if (listedAlready || !text || text->empty()) return true;
     const std::string& windowsFolder = resolver.Folders().windowsFolder;
     const std::vector<std::string>& drives = resolver.LocalDrives();
     // A font registered with a full path (fonts installed for one user are) is where the path
@@ -296,6 +297,9 @@ bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& valu
         if (windowsFolder.empty()) return true;
         fontFile = windowsFolder + "\\fonts\\" + *text;
         if (!IsLocalDrivePath(fontFile, drives) || resolver.PathExists(fontFile)) return true;
+        // Wine serves the fonts of its own data folder under the names the list gives them.
+        const std::string& wineFonts = resolver.Folders().wineFontsFolder;
+        if (!wineFonts.empty() && resolver.PathExists(wineFonts + "\\" + *text)) return true;
     }
     context.flags.Set(ResultCategory::MissingFile);
     AddDataFinding(context, key, value, *text, SoftwareRuleName::FontFile, fontFile);
@@ -408,7 +412,9 @@ MissingDataOutcome ApplySoftwareValueRules(ScanContext& context, KeyVisit& key,
         wholeTextJudged = data.size() == text->size();
         reported = JudgeDrivePathData(context, key, value, resolver, data, answer);
     }
-    if (FontFileRule(context, key, value, resolver)) return MissingDataOutcome::None;
+    if (FontFileRule(context, key, value, resolver, reported.has_value())) {
+        return MissingDataOutcome::None;
+    }
     if (text) {
         key.data = std::move(*text);
     } else {

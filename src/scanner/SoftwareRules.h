@@ -52,8 +52,9 @@ std::optional<std::string> DrivePathDataRule(ScanContext& context, KeyVisit& key
                                              const RegistryValue& value,
                                              const FileReferenceResolver& resolver);
 // 2. A value of the fonts list. True when the value belonged to it: no further rule then.
+// listedAlready: the drive-path rule listed the value; it is not listed a second time.
 bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& value,
-                  const FileReferenceResolver& resolver);
+                  const FileReferenceResolver& resolver, bool listedAlready = false);
 // 3. The value's data as text: a string's text, kept as it was for an integer, else empty.
 void TypedDataRead(KeyVisit& key, const RegistryValue& value);
 // 4. With no data text, the value's name judged as a path.
