@@ -100,8 +100,7 @@ constexpr std::array<CaptionEntry, static_cast<std::size_t>(CaptionId::Count)> k
     {"registryfix", "repairtitle", "Fix registry security : "},
     {"registryfix", "ckProtected", "Search Protected Keys only"},
     {"window", "txtProtected",
-     "Lists the keys you may not change. \"Take Ownership\" in the list's menu gives them to "
-     "you."},
+     "Keys you may not change; \"Take Ownership\" frees them."},
     {"window", "mnOpenInExplorer", "Open in explorer"},
     {"favorites menu", "mnmanage", "Manage ..."},
     {"favorites menu", "mnrebuild", "Rebuild"},

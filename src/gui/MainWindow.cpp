@@ -391,9 +391,23 @@ void MainWindow::DrawPageButton(const DRAWITEMSTRUCT& item) {
     const std::wstring caption = Wide(captions_.Text(found->caption));
     // A caption's "&" marks its mnemonic (Alt and the letter press the button), underlined
     // once the keyboard is in use.
-    DrawTextW(item.hDC, caption.c_str(), -1, &textRect,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS |
-                  ((item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0));
+    const UINT prefix = (item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0;
+    // A caption too long for one line ("Applications and startup") wraps onto a second one,
+    // centred as a whole; only one that does not fit in two is cut with an ellipsis.
+    RECT oneLine = textRect;
+    DrawTextW(item.hDC, caption.c_str(), -1, &oneLine, DT_LEFT | DT_SINGLELINE | DT_CALCRECT | prefix);
+    RECT wrapped = textRect;
+    DrawTextW(item.hDC, caption.c_str(), -1, &wrapped, DT_LEFT | DT_WORDBREAK | DT_CALCRECT | prefix);
+    const int available = textRect.bottom - textRect.top;
+    const int wrappedHeight = wrapped.bottom - wrapped.top;
+    if (oneLine.right > textRect.right && wrappedHeight <= available &&
+        wrapped.right <= textRect.right) {
+        textRect.top += (available - wrappedHeight) / 2;
+        DrawTextW(item.hDC, caption.c_str(), -1, &textRect, DT_LEFT | DT_WORDBREAK | prefix);
+    } else {
+        DrawTextW(item.hDC, caption.c_str(), -1, &textRect,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | prefix);
+    }
     SelectObject(item.hDC, oldFont);
     if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
         RECT focus = rect;

@@ -428,9 +428,16 @@ bool RegistryPageView::ValueIsString(std::size_t row) {
         RegistryProvider provider(model.registry);
         provider.SetRootKey(*entry.root);
         RegValueKind kind = RegValueKind::Unknown;
-        if (provider.OpenKeyReadOnly("\\" + entry.keyPath)) kind = provider.GetDataType(entry.valueName);
-        isString = kind == RegValueKind::String || kind == RegValueKind::ExpandString ||
-                   kind == RegValueKind::MultiString;
+        bool shownDefault = false;
+        if (provider.OpenKeyReadOnly("\\" + entry.keyPath)) {
+            kind = provider.GetDataType(entry.valueName);
+            // Search rows name the default value by the "(default)" text; it takes the string
+            // image, as the empty name does.
+            shownDefault = kind == RegValueKind::Unknown &&
+                           entry.valueName == host_.Captions().Text(CaptionId::lbDefault);
+        }
+        isString = shownDefault || kind == RegValueKind::String ||
+                   kind == RegValueKind::ExpandString || kind == RegValueKind::MultiString;
     }
     stringValues_.emplace(text, isString);
     return isString;
