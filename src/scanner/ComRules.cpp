@@ -341,6 +341,7 @@ void UnusedFileTypeRule(ScanContext& context, KeyVisit& key,
 
     // The class is reported only beside the file type it made unused.
     if (!context.reportComClasses || verdict.clsid.empty()) return;
+    if (!context.listedClasses.insert(AsciiUpper(verdict.clsid)).second) return;
     context.flags.Set(ResultCategory::InvalidClsid);
     AddKeyEntry(context, Join("CLSID", verdict.clsid),
                          {"invalid-clsid", verdict.testedPath});

@@ -68,6 +68,7 @@ ScanReport ScanDriver::GoClean(const ScanSelection& selection) {
     if (callbacks_.setProgressMaximum) callbacks_.setProgressMaximum(maximum);
     if (callbacks_.setProgressPosition) callbacks_.setProgressPosition(0);
     context_.reportComClasses = selection.comClasses;
+    context_.listedClasses.clear();
     environment_.rules.BeginScan();
 
     struct Pass {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/ports/FileSystemPort.h"
@@ -37,6 +38,9 @@ struct ScanContext {
     // Moves the progress bar on by one; the rules call it for every value they examine in a
     // key whose value names are file paths (shared DLLs, compatibility layers, fonts).
     std::function<void()> advanceProgress;
+    // The classes listed so far in this scan (upper-cased CLSID texts): several unused file
+    // types may name one class, which is listed once, as deleting it twice would fail.
+    std::unordered_set<std::string> listedClasses;
 
     // Adds one finding with the current flags and root; see ScanEntrySink::AddScanEntry.
     bool AddScanEntry(std::string_view text, const FindingDetail& detail = {}) {

@@ -164,10 +164,13 @@ std::string EntryDataText(std::string_view data) {
 
 // Keys that Windows itself keeps directly below Software. They are often empty on a fresh
 // system (no policy set, no registered application yet) and are no vendor's left-over.
+// AppDataLow is the low-integrity store of protected-mode programs: Windows gives it a label
+// that a key created again would lack.
 static bool IsWindowsSoftwareKey(std::string_view name) {
     static constexpr std::string_view kWindowsKeys[] = {
         "Classes",  "Clients",  "Microsoft", "ODBC", "Policies", "RegisteredApplications",
-        "Registered Applications", "Wow6432Node", "DefaultUserEnvironment", "Partner"};
+        "Registered Applications", "Wow6432Node", "DefaultUserEnvironment", "Partner",
+        "AppDataLow", "Windows 3.1 Migration Status"};
     for (std::string_view windowsKey : kWindowsKeys) {
         if (EqualsNoCase(name, windowsKey)) return true;
     }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Unicode.h"
@@ -114,7 +115,9 @@ public:
                        values,
                        AsciiLowerCopy(provider.CurrentPath())};
         ScanContext scan = Context(rootIndex);
+        scan.listedClasses = std::move(listedClasses);
         rule(scan, visit);
+        listedClasses = std::move(scan.listedClasses);  // what one scan keeps between keys
     }
     // Runs the open-command rule on every value of root\path.
     void VisitValues(RegRoot root, std::string_view path, int rootIndex) {
@@ -124,6 +127,8 @@ public:
             }
         });
     }
+
+    std::unordered_set<std::string> listedClasses;
 
     ScanContext Context(int rootIndex) {
         ScanContext scan{context, files, sink, flags, resolver.LocalDrives(), 0, true, {}};
@@ -562,6 +567,21 @@ TEST(UnusedFileTypeRule, ReportsTheTypeAndTheClassThatMadeItUnused) {
         EXPECT_FALSE(comClass.flags.IsSet(ResultCategory::UnusedExtension));
         EXPECT_EQ(comClass.detail.rule, "invalid-clsid");
     }
+}
+
+// Two file types naming one dead class: both types are listed, the class once (a second row
+// for it would fail once the first is deleted).
+TEST(UnusedFileTypeRule, AClassSeveralTypesNameIsListedOnce) {
+    Machine machine;
+    machine.String("Doc.File.1\\CLSID", "", kClass);
+    machine.String("Doc.File.2\\CLSID", "", kClass);
+    machine.String(kClassPath + "\\InprocServer32", "", "C:\\App\\doc.dll");
+    for (const char* type : {"Doc.File.1", "Doc.File.2"}) {
+        machine.VisitKey(RegRoot::ClassesRoot, type, 0, [&](ScanContext& s, KeyVisit& k) {
+            UnusedFileTypeRule(s, k, machine.resolver);
+        });
+    }
+    EXPECT_EQ(machine.sink.Texts(), (Texts{"Doc.File.1", kClassPath, "Doc.File.2"}));
 }
 
 TEST(UnusedFileTypeRule, OnlyTopLevelKeysOfTheClassesRootPass) {

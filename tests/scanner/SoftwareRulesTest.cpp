@@ -350,6 +350,7 @@ TEST(SoftwareRulesTest, EmptySoftwareKeyRule) {
         {"Windows policies key", RegRoot::LocalMachine, "Software\\Policies", 2, {}, {}, {}, {}},
         {"Windows registered applications", RegRoot::LocalMachine, "Software\\Registered Applications", 2, {}, {}, {}, {}},
         {"32-bit policies key", RegRoot::LocalMachine, "Software\\Wow6432Node\\Policies", 2, {}, {}, {}, {}},
+        {"low-integrity store of protected-mode programs", RegRoot::CurrentUser, "Software\\AppDataLow", 1, {}, {}, {}, {}},
         {"empty vendor key of the default user", RegRoot::Users, ".DEFAULT\\Software\\Gone", 3, {},
          {}, {}, {Entry(".DEFAULT\\Software\\Gone", kObsoleteEntry)}},
         {"default user spelt in another case", RegRoot::Users, ".default\\Software\\Gone", 3, {},
