@@ -1,5 +1,8 @@
 // The Windows build's ports: the real registry, disks and environment.
 #include "platform/NativePlatform.h"
+
+#include <cstdio>
+
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -61,7 +64,16 @@ Result<std::unique_ptr<NativePlatform>> CreateNativePlatform(const NativePlatfor
     return std::unique_ptr<NativePlatform>(std::make_unique<Win32NativePlatform>());
 }
 
-void PrepareConsoleForUtf8() { SetConsoleOutputCP(CP_UTF8); }
+void PrepareConsoleForUtf8() {
+    SetConsoleOutputCP(CP_UTF8);
+    // Output that goes to a file, a pipe or NUL is written in blocks. The C runtime takes NUL
+    // for a terminal and writes to it one character at a time, which under Wine costs a
+    // round trip each (a restore's 6 000 lines took 20 s).
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) == 0) {
+        std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
+    }
+}
 
 bool StandardErrorIsTerminal() {
     DWORD mode = 0;
