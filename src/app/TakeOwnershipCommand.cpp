@@ -1,6 +1,8 @@
 // "Take Ownership" on the selected entries of the result list.
 #include "app/TakeOwnershipCommand.h"
 
+#include <string>
+
 #include "core/KestroverError.h"
 #include "repair/KeyOwnership.h"
 #include "scanner/ScanEntry.h"
@@ -34,8 +36,25 @@ TakeOwnershipReport MnuTakeOClick(SecurityPort& security, RegistryViewFlags view
         report.entries.push_back(std::move(done));
         prompts.PumpEvents();
     }
-    prompts.ShowMessage(texts.caption, texts.done);
-    report.resultShown = true;
+    // Only a command that changed every key says so; the others name what kept its permissions
+    // (ten keys at most, then how many more).
+    constexpr std::size_t kNamedAtMost = 10;
+    std::string unchanged;
+    std::size_t failures = 0;
+    for (const OwnershipEntryReport& done : report.entries) {
+        if (done.applied) continue;
+        if (++failures <= kNamedAtMost) unchanged += "\r\n" + done.root + "\\" + done.keyPath;
+    }
+    if (failures == 0) {
+        prompts.ShowMessage(texts.caption, texts.done);
+        report.resultShown = true;
+    } else {
+        if (failures > kNamedAtMost) {
+            unchanged += "\r\n(+" + std::to_string(failures - kNamedAtMost) + ")";
+        }
+        prompts.ShowMessage(texts.caption, texts.notChanged + unchanged);
+        report.failuresShown = true;
+    }
     return report;
 }
 

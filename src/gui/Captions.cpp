@@ -121,6 +121,7 @@ constexpr std::array<CaptionEntry, static_cast<std::size_t>(CaptionId::Count)> k
      "registry key ownership to your current username.\r\n\r\nIf you are not confident doing "
      "this, please click NO to Exit or click OK to Proceed."},
     {"registryfix", "securitychange", "Registry Key permission have been changed !"},
+    {"window", "txtSecurityNotChanged", "The permission of these keys could not be changed:"},
 }};
 
 }  // namespace

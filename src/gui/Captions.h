@@ -107,6 +107,7 @@ enum class CaptionId : std::size_t {
     // The take-ownership boxes.
     securitywarn,
     securitychange,
+    txtSecurityNotChanged,
     Count,
 };
 

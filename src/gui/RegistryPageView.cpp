@@ -555,6 +555,7 @@ void RegistryPageView::RunMenuCommand(int id) {
             texts.caption = host_.Captions().Text(CaptionId::mnutakeownership);
             texts.warning = host_.Captions().Text(CaptionId::securitywarn);
             texts.done = host_.Captions().Text(CaptionId::securitychange);
+            texts.notChanged = host_.Captions().Text(CaptionId::txtSecurityNotChanged);
             host_.RunLong([&] {
                 MnuTakeOClick(model.platform.security, model.registry.views, model.results,
                               model.prompts, texts);

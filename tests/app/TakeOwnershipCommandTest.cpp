@@ -12,6 +12,41 @@ namespace {
 
 constexpr const char* kLockedList = "D:P(A;OICI;GA;;;SY)";
 
+// The memory security, except that the access list of one key cannot be written (as a system
+// refuses one it finds wrong).
+class RefusingSecurity final : public SecurityPort {
+public:
+    RefusingSecurity(SecurityPort& inner, std::string refusedPath)
+        : inner_(inner), refusedPath_(std::move(refusedPath)) {}
+    Status SetPrivilege(std::string_view name, PrivilegeState state) override {
+        return inner_.SetPrivilege(name, state);
+    }
+    Result<std::string> CurrentUserSid() override { return inner_.CurrentUserSid(); }
+    Result<std::unique_ptr<KeySecurity>> OpenKeySecurity(PredefinedKey root, std::string_view path,
+                                                         std::uint32_t access) override {
+        auto key = inner_.OpenKeySecurity(root, path, access);
+        if (!key || path != refusedPath_) return key;
+        return std::unique_ptr<KeySecurity>(std::make_unique<Refusing>(std::move(*key)));
+    }
+
+private:
+    class Refusing final : public KeySecurity {
+    public:
+        explicit Refusing(std::unique_ptr<KeySecurity> inner) : inner_(std::move(inner)) {}
+        Result<std::string> Owner() override { return inner_->Owner(); }
+        Status SetOwner(std::string_view sid) override { return inner_->SetOwner(sid); }
+        Result<std::string> AccessList() override { return inner_->AccessList(); }
+        Status SetAccessList(std::string_view) override {
+            return MakeError(ErrorCode::AccessDenied, "access list", 5);
+        }
+
+    private:
+        std::unique_ptr<KeySecurity> inner_;
+    };
+    SecurityPort& inner_;
+    std::string refusedPath_;
+};
+
 class TakeOwnershipCommandTest : public ::testing::Test {
 protected:
     TakeOwnershipCommandTest() {
@@ -73,14 +108,21 @@ TEST_F(TakeOwnershipCommandTest, EverySelectedEntryFromFirstToLastThenTheResult)
     EXPECT_TRUE(report.resultShown);
 }
 
-TEST_F(TakeOwnershipCommandTest, TheResultIsShownAlsoWhenNoListChanged) {
-    // The lists open, but none can be written: nothing is reported, the result still shows.
-    List({"Software\\A"});
-    ASSERT_TRUE(registry_.SetKeySecurity(PredefinedKey::LocalMachine, "Software\\A", "SY",
-                                         "D:(A;;RCWD;;;WD)(A;;KA;;;SY)"));
-    TakeOwnershipReport report = MnuTakeOClick(security_, {true, true}, results_, prompts_);
-    ASSERT_EQ(report.entries.size(), 1u);
-    EXPECT_TRUE(report.resultShown);
+TEST_F(TakeOwnershipCommandTest, KeysThatKeptTheirPermissionsAreNamedInsteadOfTheResult) {
+    // B's list opens but cannot be written: the result text would say it changed.
+    List({"Software\\A", "Software\\B"});
+    RefusingSecurity refusing(security_, "Software\\B");
+    TakeOwnershipReport report = MnuTakeOClick(refusing, {true, true}, results_, prompts_);
+    ASSERT_EQ(report.entries.size(), 2u);
+    EXPECT_TRUE(report.entries[0].applied);
+    EXPECT_FALSE(report.entries[1].applied);
+    EXPECT_FALSE(report.resultShown);
+    EXPECT_TRUE(report.failuresShown);
+    ASSERT_EQ(prompts_.Calls().size(), 2u);
+    EXPECT_EQ(prompts_.Calls()[1].caption, "Take Ownership");
+    EXPECT_EQ(prompts_.Calls()[1].text,
+              "The permission of these keys could not be changed:\r\n"
+              "HKEY_LOCAL_MACHINE\\Software\\B");
 }
 
 TEST_F(TakeOwnershipCommandTest, AKeyWhoseListCannotBeOpenedEndsTheCommand) {
