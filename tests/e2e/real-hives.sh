@@ -3,7 +3,9 @@
 # into an export file by Debian's hivexregedit (a reader that is not ours), loaded as the
 # registry, exported by us, restored into an empty registry and exported once more. Both of our
 # files must hold every key and value of the hive with the same type and bytes. The scan then
-# goes through each hive: it must end normally and print well-formed JSON.
+# goes through each hive: it must end normally and print well-formed JSON. Where it finds
+# something, a clean of every finding followed by the restore of its backup must give the hive
+# back whole.
 #
 # Usage: real-hives.sh PATH/TO/kestrover-cli [SOURCE_FOLDER]
 set -uo pipefail
@@ -71,6 +73,26 @@ hive() {
     pass
   else
     fail "$file: the scan did not end with a list of findings: $(head -c 300 "$name.err")"
+    return
+  fi
+
+  # Clean everything the scan lists (C: is empty: every file reference is missing), then undo.
+  grep -q '"key"' "$name.scan.json" || return
+  cp "$name.registry.reg" "$name.cleaned.reg"
+  mkdir -p "$name.data"
+  if ! kv --registry "$name.cleaned.reg" --data-dir "$name.data" clean --select all --yes \
+       >"$name.out" 2>&1; then
+    fail "$file: the clean failed:"; tail -5 "$name.out"
+  elif ! grep -Eq '^[1-9][0-9]* deleted' "$name.out"; then
+    fail "$file: the clean deleted nothing:"; tail -5 "$name.out"
+  elif ! kv --registry "$name.cleaned.reg" --data-dir "$name.data" backups restore --last \
+         >"$name.out" 2>&1; then
+    fail "$file: the restore of the clean's backup failed:"; tail -5 "$name.out"
+  elif kv --registry "$name.cleaned.reg" export "$branch" --out "$name.undone.reg" >"$name.out" 2>&1 &&
+       python3 "$compare" "$name.utf8.reg" "$name.undone.reg"; then
+    pass
+  else
+    fail "$file: clean then restore did not give the hive back"; cat "$name.out"
   fi
 }
 
