@@ -48,7 +48,7 @@ ScanDriver::ScanDriver(ScanEnvironment environment, ScanCallbacks callbacks)
     : environment_(std::move(environment)),
       callbacks_(std::move(callbacks)),
       context_{environment_.registry, environment_.fileSystem, environment_.sink, flags_,
-               localDrives_, 0, true, [this] { AdvanceProgress(); }} {}
+               localDrives_, 0, true, [this] { AdvanceProgress(); }, {}} {}
 
 ScanReport ScanDriver::GoClean(const ScanSelection& selection) {
     exclusions_.Load(environment_.fileSystem, environment_.dataFolder,

@@ -131,7 +131,7 @@ public:
     std::unordered_set<std::string> listedClasses;
 
     ScanContext Context(int rootIndex) {
-        ScanContext scan{context, files, sink, flags, resolver.LocalDrives(), 0, true, {}};
+        ScanContext scan{context, files, sink, flags, resolver.LocalDrives(), 0, true, {}, {}};
         scan.currentRootIndex = rootIndex;
         scan.reportComClasses = reportComClasses;
         return scan;

@@ -132,7 +132,7 @@ public:
         const std::string keyPath = provider.CurrentPath();
         const std::string keyName = LastKeyName(keyPath);
         ScanContext context{registryContext, files, sink, flags, localDrives, rootIndex, true,
-                            [this] { ++progress; }};
+                            [this] { ++progress; }, {}};
         KeyVisit visit{root, provider, keyPath, keyName, subkeys, values, AsciiLower(keyPath)};
         if (adjust) adjust(visit);
         flags.Clear();
@@ -282,7 +282,7 @@ TEST(SoftwareRulesTest, ValueRulesCarryTheDataText) {
     ASSERT_TRUE(provider.ReadAllValues(values));
     std::vector<std::string> subkeys;
     ScanContext context{fixture.registryContext, fixture.files, fixture.sink, fixture.flags,
-                        fixture.localDrives, 2, true, {}};
+                        fixture.localDrives, 2, true, {}, {}};
     KeyVisit visit{RegRoot::LocalMachine, provider, key, "Paths", subkeys, values, AsciiLower(key)};
     Texts seen;
     for (const RegistryValue& value : values) {
