@@ -64,7 +64,11 @@ ScanReport RegistryScanCommand::GoClean(const ScanOptions& options, bool showEac
         ~RunningDriver() { slot = nullptr; }
     } running{running_};
     running_ = &driver;
-    ScanReport report = driver.GoClean(options.Selection());
+    ScanSelection selection = options.Selection();
+    if (Result<std::string> sid = platform_.security.CurrentUserSid()) {
+        selection.currentUserSid = std::move(*sid);
+    }
+    ScanReport report = driver.GoClean(selection);
     running_ = nullptr;
 
     // The end: the elapsed time in the status line, the list's count, the window free again.

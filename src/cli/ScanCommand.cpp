@@ -28,7 +28,7 @@ std::atomic<bool> g_interrupted{false};
 extern "C" void OnInterrupt(int) { g_interrupted.store(true); }
 
 bool ParseRoots(const std::string& text, ScanSelection& selection, std::ostream& err) {
-    selection = ScanSelection{false, false, false, false, selection.comClasses};
+    selection = ScanSelection{false, false, false, false, selection.comClasses, {}};
     for (const std::string& part : Split(text, ',')) {
         std::string root = AsciiLower(Trim(part));
         if (root == "cr" || root == "hkcr") {

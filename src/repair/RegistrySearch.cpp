@@ -274,7 +274,7 @@ SearchReport RegistrySearch::Run(std::string_view text, const SearchOptions& opt
     showTitle("Analyzing ...");
     if (callbacks_.pumpMessages) callbacks_.pumpMessages();
     const ScanSelection selection{options.classesRoot, options.currentUser, options.localMachine,
-                                  options.users, false};
+                                  options.users, false, {}};
     const std::int64_t maximum = driver.ComputeProgressMaximum(selection);
     if (callbacks_.setProgressMaximum) callbacks_.setProgressMaximum(maximum);
     if (callbacks_.setProgressPosition) callbacks_.setProgressPosition(0);

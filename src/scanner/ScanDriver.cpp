@@ -68,6 +68,7 @@ ScanReport ScanDriver::GoClean(const ScanSelection& selection) {
     if (callbacks_.setProgressMaximum) callbacks_.setProgressMaximum(maximum);
     if (callbacks_.setProgressPosition) callbacks_.setProgressPosition(0);
     context_.reportComClasses = selection.comClasses;
+    selection_ = selection;
     context_.listedClasses.clear();
     environment_.rules.BeginScan();
 
@@ -140,6 +141,16 @@ void ScanDriver::ReadReg(RegRoot root, std::string_view startPath) {
     }
 }
 
+bool ScanDriver::WalkedUnderAnotherRoot(std::string_view relative) const {
+    const std::string& sid = selection_.currentUserSid;
+    if (sid.empty() || relative.size() <= sid.size() || !StartsWithNoCase(relative, sid)) {
+        return false;
+    }
+    const std::string_view rest = relative.substr(sid.size());
+    return (selection_.currentUser && EqualsNoCase(rest, "\\Software")) ||
+           (selection_.classesRoot && EqualsNoCase(rest, "_Classes"));
+}
+
 bool ScanDriver::VisitKey(RegRoot root, const std::string& path,
                           std::vector<std::string>& subkeys) {
     std::string_view relative = path;
@@ -150,6 +161,9 @@ bool ScanDriver::VisitKey(RegRoot root, const std::string& path,
 
     if (walkMode_ == WalkMode::Scan && !path.empty() && !exclusions_.empty() &&
         exclusions_.ExcludedKey(path, context_.currentRootIndex)) {
+        return false;
+    }
+    if (walkMode_ == WalkMode::Scan && root == RegRoot::Users && WalkedUnderAnotherRoot(relative)) {
         return false;
     }
     if (!environment_.rules.EnterKey(context_, root, relative)) return false;

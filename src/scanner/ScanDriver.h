@@ -27,6 +27,11 @@ struct ScanSelection {
     bool localMachine = true;  // HKEY_LOCAL_MACHINE\Software and the firewall rules
     bool users = true;         // HKEY_USERS
     bool comClasses = true;    // "ActiveX/COM (CLSID)"
+    // The current user's security identifier ("S-1-5-21-..."), empty when unknown. HKEY_USERS
+    // holds that user's hive a second time: the HKEY_USERS pass leaves out its "Software"
+    // when the HKEY_CURRENT_USER pass walked it, and its "_Classes" key when the
+    // HKEY_CLASSES_ROOT pass did, so that no finding is listed twice under two roots.
+    std::string currentUserSid;
 };
 
 // What the walker is run for. Scan mode skips excluded keys and the COM registration trees;
@@ -123,6 +128,8 @@ private:
     // Enters one key: exclusion, opening, rules and values. Gives the subkeys to walk next,
     // or nothing when the key was skipped.
     bool VisitKey(RegRoot root, const std::string& path, std::vector<std::string>& subkeys);
+    // In the HKEY_USERS pass: a key of the current user that an earlier pass walked already.
+    bool WalkedUnderAnotherRoot(std::string_view relative) const;
     void AdvanceProgress();
     void ShowStatus(std::string_view text);
     void Pump();
@@ -137,6 +144,7 @@ private:
     std::atomic<bool> stopRequested_{false};
     bool showEachKey_ = false;
     WalkMode walkMode_ = WalkMode::Scan;
+    ScanSelection selection_;
     std::int64_t progressPosition_ = 0;
 };
 

@@ -103,14 +103,42 @@ else
   echo "ok: nothing planted is reported once its targets exist"
 fi
 
-# What the scan finds on Wine's own registry (everything but the planted entries).
-python3 - "$work/after.json" <<'PY'
-import json, sys
+# What the scan finds on Wine's own registry (everything but the planted entries). A path it
+# calls missing must be missing: each is looked up on the host, without regard to letter case,
+# C: in the prefix's drive_c and Z: from the host's root.
+if ! python3 - "$work/after.json" "$drive_c" <<'PY'
+import json, os, sys
 findings = [f for f in json.load(open(sys.argv[1], encoding="utf-8")) if "kvtest" not in json.dumps(f).lower()]
+roots = {"c": sys.argv[2], "z": "/"}
+
+def exists(path):
+    if len(path) < 3 or path[1:3] != ":\\" or path[0].lower() not in roots:
+        return False
+    here = roots[path[0].lower()]
+    for part in filter(None, path[3:].split("\\")):
+        try:
+            names = {name.lower(): name for name in os.listdir(here)}
+        except OSError:
+            return False
+        if part.lower() not in names:
+            return False
+        here = os.path.join(here, names[part.lower()])
+    return True
+
 print(f"findings on the prefix itself: {len(findings)}")
+wrong = 0
 for f in findings:
-    print("  ", f["category"], f["rule"], f["root"] + "\\" + f["key"], f["value"] or "", "->", f["tested_path"] or "")
+    path = f["tested_path"] or ""
+    there = exists(path)
+    wrong += there
+    print("  ", "EXISTS" if there else "", f["category"], f["rule"], f["root"] + "\\" + f["key"],
+          f["value"] or "", "->", path)
+sys.exit(1 if wrong else 0)
 PY
+then
+  echo "FOUND: the scan calls files missing that exist (marked EXISTS above)"
+  failures=$((failures + 1))
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"

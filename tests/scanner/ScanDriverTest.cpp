@@ -246,6 +246,66 @@ TEST(ScanDriverTest, RootsAreWalkedWithoutKeyRulesForTheRootItself) {
                      "0|txtfile\\shell\\open", "0|txtfile\\shell\\open\\command", "3|.DEFAULT"}));
 }
 
+// HKEY_USERS holds the current user's hive a second time: what the earlier passes walked
+// (its Software and its classes) is not walked again there, so nothing is listed twice. The
+// rest of that hive, and other users' hives, still are; a pass that did not run leaves its
+// part to HKEY_USERS.
+TEST(ScanDriverTest, TheCurrentUsersKeysAreNotWalkedAgainBelowUsers) {
+    const std::string sid = "S-1-5-21-7-8-9-1001";
+    struct Case {
+        const char* name;
+        bool classesRoot, currentUser;
+        const char* userSid;  // as the selection gives it
+        Texts usersEntries;
+    };
+    const Case cases[] = {
+        {"both passes ran", true, true, "S-1-5-21-7-8-9-1001",
+         {"3|S-1-5-21-7-8-9-1001", "3|S-1-5-21-7-8-9-1001\\Environment",
+          "3|S-1-5-21-7-8-9-1001\\Environment||TEMP", "3|S-1-5-21-1", "3|S-1-5-21-1\\Software",
+          "3|S-1-5-21-1\\Software\\Vendor", "3|S-1-5-21-1_Classes"}},
+        {"SID in another case", true, true, "s-1-5-21-7-8-9-1001",
+         {"3|S-1-5-21-7-8-9-1001", "3|S-1-5-21-7-8-9-1001\\Environment",
+          "3|S-1-5-21-7-8-9-1001\\Environment||TEMP", "3|S-1-5-21-1", "3|S-1-5-21-1\\Software",
+          "3|S-1-5-21-1\\Software\\Vendor", "3|S-1-5-21-1_Classes"}},
+        {"no current-user pass", true, false, "S-1-5-21-7-8-9-1001",
+         {"3|S-1-5-21-7-8-9-1001", "3|S-1-5-21-7-8-9-1001\\Environment",
+          "3|S-1-5-21-7-8-9-1001\\Environment||TEMP", "3|S-1-5-21-7-8-9-1001\\Software",
+          "3|S-1-5-21-7-8-9-1001\\Software\\Vendor", "3|S-1-5-21-1", "3|S-1-5-21-1\\Software",
+          "3|S-1-5-21-1\\Software\\Vendor", "3|S-1-5-21-1_Classes"}},
+        {"no classes pass", false, true, "S-1-5-21-7-8-9-1001",
+         {"3|S-1-5-21-7-8-9-1001", "3|S-1-5-21-7-8-9-1001\\Environment",
+          "3|S-1-5-21-7-8-9-1001\\Environment||TEMP", "3|S-1-5-21-7-8-9-1001_Classes",
+          "3|S-1-5-21-7-8-9-1001_Classes\\.kv", "3|S-1-5-21-1", "3|S-1-5-21-1\\Software",
+          "3|S-1-5-21-1\\Software\\Vendor", "3|S-1-5-21-1_Classes"}},
+        {"current user unknown", true, true, "",
+         {"3|S-1-5-21-7-8-9-1001", "3|S-1-5-21-7-8-9-1001\\Environment",
+          "3|S-1-5-21-7-8-9-1001\\Environment||TEMP", "3|S-1-5-21-7-8-9-1001\\Software",
+          "3|S-1-5-21-7-8-9-1001\\Software\\Vendor", "3|S-1-5-21-7-8-9-1001_Classes",
+          "3|S-1-5-21-7-8-9-1001_Classes\\.kv", "3|S-1-5-21-1", "3|S-1-5-21-1\\Software",
+          "3|S-1-5-21-1\\Software\\Vendor", "3|S-1-5-21-1_Classes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScanHarness scan;
+        scan.AddKey(RegRoot::Users, sid + "\\Software\\Vendor");
+        scan.AddString(RegRoot::Users, sid + "\\Environment", "TEMP", "C:\\Gone");
+        scan.AddKey(RegRoot::Users, sid + "_Classes\\.kv");
+        scan.AddKey(RegRoot::Users, "S-1-5-21-1\\Software\\Vendor");  // another user
+        scan.AddKey(RegRoot::Users, "S-1-5-21-1_Classes");
+        ScanSelection selection = Only(c.classesRoot, c.currentUser, false, true);
+        selection.currentUserSid = c.userSid;
+        scan.Driver().GoClean(selection);
+        Texts users;
+        for (const std::string& entry : scan.sink.entries) {
+            if (entry.starts_with("3|")) users.push_back(entry);
+        }
+        Texts expected = c.usersEntries;  // listed by user here; the walk goes by name
+        std::sort(users.begin(), users.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(users, expected);
+    }
+}
+
 TEST(ScanDriverTest, ComRegistrationTreesAreNeverEntered) {
     struct Case {
         const char* name;
