@@ -24,16 +24,6 @@ std::string ReadFolderVariable(const EnvironmentPort& environment, std::string_v
     return std::move(*value);
 }
 
-// "fonts" below Wine's data folder, from WINEDATADIR ("\??\Z:\usr\share\wine"); empty when
-// the variable is not set or is no drive path.
-std::string WineFontsFolder(const EnvironmentPort& environment) {
-    std::string folder = ReadFolderVariable(environment, "WINEDATADIR");
-    if (folder.starts_with("\\??\\")) folder.erase(0, 4);
-    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-    if (folder.size() < 2 || folder[1] != ':') return {};
-    return folder + "\\fonts";
-}
-
 // A string value of the shell folders key, or empty when the key or the value is missing or
 // the value is not text.
 std::string ReadShellFolder(RegistryContext& registry, RegRoot root, std::string_view valueName) {
@@ -83,7 +73,6 @@ PathVariables FillPathVariables(EnvironmentPort& environment, FileSystemPort& fi
     variables.localApplicationData = read("localappdata");
     variables.programData = read("programdata");
     variables.publicFolder = read("public");
-    variables.wineFontsFolder = WineFontsFolder(environment);
     variables.commonProgramsMenu = ReadShellFolder(registry, RegRoot::LocalMachine, "Common Programs");
     variables.userProgramsMenu = ReadShellFolder(registry, RegRoot::CurrentUser, "Programs");
 
@@ -152,7 +141,6 @@ KnownFolders ToKnownFolders(const PathVariables& variables) {
     folders.programFilesX86 = variables.programFilesX86;
     folders.commonProgramFilesX86 = variables.commonProgramFilesX86;
     folders.is64BitWindows = variables.is64BitWindows;
-    folders.wineFontsFolder = variables.wineFontsFolder;
     return folders;
 }
 

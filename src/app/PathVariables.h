@@ -35,9 +35,6 @@ struct PathVariables {
     std::string userProgramsMenu;       // HKCU ...\Explorer\Shell Folders, "Programs"
     std::string firefoxProfile = std::string(kMissingFolderMarker);
     std::string localFirefoxProfile = std::string(kMissingFolderMarker);
-    // Under Wine, "fonts" below the folder WINEDATADIR names (an NT path, "\??\Z:\..."):
-    // the fonts Wine serves itself. Empty where WINEDATADIR is not set, as on Windows.
-    std::string wineFontsFolder;
     // Whether the values were read as on 64-bit Windows.
     bool is64BitWindows = false;
 };

@@ -32,10 +32,6 @@ struct KnownFolders {
     std::string commonProgramFiles;     // "%commonprogramfiles%", "%CommonProgramW6432%"
     std::string programFilesX86;        // "%programfiles(x86)%", 64-bit Windows only
     std::string commonProgramFilesX86;  // "%commonprogramfiles(x86)%", 64-bit Windows only
-    // Under Wine: the fonts folder of Wine's own data, where Wine finds the fonts the fonts
-    // list names by bare file name when they are not in the Windows fonts folder. Empty on
-    // Windows.
-    std::string wineFontsFolder;
     // The "(x86)" and "W6432" placeholders are only replaced on 64-bit Windows.
     bool is64BitWindows = false;
 };

@@ -300,9 +300,6 @@ bool FontFileRule(ScanContext& context, KeyVisit& key, const RegistryValue& valu
         if (windowsFolder.empty()) return true;
         fontFile = windowsFolder + "\\fonts\\" + *text;
         if (!IsLocalDrivePath(fontFile, drives) || resolver.PathExists(fontFile)) return true;
-        // Wine serves the fonts of its own data folder under the names the list gives them.
-        const std::string& wineFonts = resolver.Folders().wineFontsFolder;
-        if (!wineFonts.empty() && resolver.PathExists(wineFonts + "\\" + *text)) return true;
     }
     context.flags.Set(ResultCategory::MissingFile);
     AddDataFinding(context, key, value, *text, SoftwareRuleName::FontFile, fontFile);

@@ -130,31 +130,6 @@ TEST(FillPathVariables, MissingAndOverlongVariablesLeaveEmptyValues) {
     EXPECT_EQ(limited.applicationData, "");
 }
 
-// Under Wine the fonts it serves itself lie below its data folder, which WINEDATADIR names as an
-// NT path; without the variable (Windows) there is no such folder.
-TEST(FillPathVariables, WineFontsFolderFromWineDataDir) {
-    const struct {
-        const char* value;  // null: not set
-        const char* folder;
-    } cases[] = {
-        {nullptr, ""},
-        {"\\??\\Z:\\usr\\share\\wine", "Z:\\usr\\share\\wine\\fonts"},
-        {"Z:\\opt\\wine\\share\\wine\\", "Z:\\opt\\wine\\share\\wine\\fonts"},
-        {"/usr/share/wine", ""},  // not a drive path
-        {"", ""},
-    };
-    for (const auto& c : cases) {
-        MemoryEnvironment environment;
-        if (c.value != nullptr) environment.SetVariable("WINEDATADIR", c.value);
-        MemoryFileSystem files;
-        MemoryRegistry registry;
-        RegistryContext context{registry, ViewFlagsFromArchitecture("64-bit")};
-        PathVariables variables = FillPathVariables(environment, files, context);
-        EXPECT_EQ(variables.wineFontsFolder, c.folder) << (c.value ? c.value : "(not set)");
-        EXPECT_EQ(ToKnownFolders(variables).wineFontsFolder, c.folder);
-    }
-}
-
 TEST(FillPathVariables, ProgramsMenusFromTheShellFoldersKeys) {
     struct Case {
         const char* name;

@@ -67,7 +67,6 @@ public:
     RulesFixture() {
         files.AddDrive('D', DriveType::Fixed);
         files.AddDrive('E', DriveType::Removable);
-        files.AddDrive('Z', DriveType::Fixed);  // Wine's view of the host
         EXPECT_TRUE(files.AddDirectories("C:\\Windows\\Fonts").ok());
         resolver.SetLocalDrives(BuildLocalDrives(files));
         localDrives = resolver.LocalDrives();
@@ -82,7 +81,6 @@ public:
         folders.systemDrive = "C:";
         folders.programFiles = "C:\\Program Files";
         folders.localApplicationData = "C:\\Users\\ann\\AppData\\Local";
-        folders.wineFontsFolder = "Z:\\usr\\share\\wine\\fonts";
         return folders;
     }
 
@@ -228,10 +226,6 @@ TEST(SoftwareRulesTest, ValueRules) {
         {"font registered with a full path that is missing", fonts.c_str(),
          {Str("Gone (TrueType)", "C:\\Users\\ann\\Fonts\\gone.ttf")}, {},
          {Entry(fonts + "||Gone (TrueType)", kMissingFile)}},
-        {"font served from Wine's own fonts folder", fonts.c_str(),
-         {Str("MS Sans Serif", "sserife.fon")}, {"Z:\\usr\\share\\wine\\fonts\\sserife.fon"}, {}},
-        {"font in neither fonts folder", fonts.c_str(), {Str("Small Fonts", "smalle.fon")}, {},
-         {Entry(fonts + "||Small Fonts|||smalle.fon", kMissingFile)}},
         {"font on a removable drive", fonts.c_str(), {Str("Away (TrueType)", "E:\\Fonts\\away.ttf")},
          {}, {}},
         {"font value that is not text", fonts.c_str(), {Bin("Odd")}, {}, {}},
