@@ -36,6 +36,13 @@ pass() { passes=$((passes + 1)); }
 # kv ARGUMENTS: the command line on the hive's registry file, with an empty drive C:.
 kv() { "$cli" --drive C:=drive_c "$@"; }
 
+# holds_hive REGISTRY OUT: exports the hive's branch from the registry file REGISTRY into OUT
+# and compares it with what hivexregedit read (name and branch are hive()'s).
+holds_hive() {
+  kv --registry "$1" export "$branch" --out "$2" >"$name.out" 2>&1 &&
+    python3 "$compare" "$name.utf8.reg" "$2"
+}
+
 # hive FILE ROOT KEY: checks one hive, mounted at ROOT\KEY ("" for the root itself).
 hive() {
   local file="$1" root="$2" key="$3"
@@ -49,8 +56,7 @@ hive() {
   # Version 5 files are UTF-16LE with a byte-order mark; hivexregedit writes UTF-8.
   { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$name.utf8.reg"; } >"$name.registry.reg"
 
-  if kv --registry "$name.registry.reg" export "$branch" --out "$name.ours.reg" >"$name.out" 2>&1 &&
-     python3 "$compare" "$name.utf8.reg" "$name.ours.reg"; then
+  if holds_hive "$name.registry.reg" "$name.ours.reg"; then
     pass
   else
     fail "$file: our export differs from the hive"; cat "$name.out"
@@ -60,8 +66,7 @@ hive() {
   printf 'REGEDIT4\r\n' >"$name.restored.reg"
   if ! kv --registry "$name.restored.reg" restore "$name.ours.reg" >"$name.out" 2>&1; then
     fail "$file: the restore of our export failed:"; tail -5 "$name.out"
-  elif kv --registry "$name.restored.reg" export "$branch" --out "$name.back.reg" >"$name.out" 2>&1 &&
-       python3 "$compare" "$name.utf8.reg" "$name.back.reg"; then
+  elif holds_hive "$name.restored.reg" "$name.back.reg"; then
     pass
   else
     fail "$file: what the restore wrote differs from the hive"; cat "$name.out"
@@ -88,8 +93,7 @@ hive() {
   elif ! kv --registry "$name.cleaned.reg" --data-dir "$name.data" backups restore --last \
          >"$name.out" 2>&1; then
     fail "$file: the restore of the clean's backup failed:"; tail -5 "$name.out"
-  elif kv --registry "$name.cleaned.reg" export "$branch" --out "$name.undone.reg" >"$name.out" 2>&1 &&
-       python3 "$compare" "$name.utf8.reg" "$name.undone.reg"; then
+  elif holds_hive "$name.cleaned.reg" "$name.undone.reg"; then
     pass
   else
     fail "$file: clean then restore did not give the hive back"; cat "$name.out"
